@@ -17,8 +17,8 @@ bool ToAnsi(const std::wstring& path, std::string& out) {
     if (path.empty())
         return true;
     const int length = static_cast<int>(path.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, path.data(), length, nullptr, 0, nullptr,
-                                          nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, path.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return false;
     out.resize(static_cast<size_t>(bytes));

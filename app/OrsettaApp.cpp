@@ -17,7 +17,9 @@ COrsettaApp::COrsettaApp() = default;
 
 COrsettaApp::~COrsettaApp() = default;
 
-COrsettaApp* GetOrsettaApp() { return static_cast<COrsettaApp*>(AfxGetApp()); }
+COrsettaApp* GetOrsettaApp() {
+    return static_cast<COrsettaApp*>(AfxGetApp());
+}
 
 HWND HandleFromValue(uint32_t value) {
     // Window handles carry 32 significant bits and are sign-extended on 64-bit Windows.

@@ -6,7 +6,9 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message, UINT code,
                                             UINT id) {
@@ -22,8 +24,7 @@ const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message,
     return nullptr;
 }
 
-bool CCmdTarget::DispatchMessageMap(UINT message, WPARAM wParam, LPARAM lParam,
-                                    LRESULT* result) {
+bool CCmdTarget::DispatchMessageMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     UINT code = 0;
     UINT id = 0;
     if (message == WM_COMMAND) {

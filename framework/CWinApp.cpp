@@ -8,7 +8,9 @@ namespace {
 CWinApp* g_app = nullptr;
 } // namespace
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
 HINSTANCE AfxGetInstanceHandle() {
     if (g_app != nullptr && g_app->m_hInstance != nullptr)
@@ -16,7 +18,9 @@ HINSTANCE AfxGetInstanceHandle() {
     return GetModuleHandleW(nullptr);
 }
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     free(const_cast<wchar_t*>(m_pszProfileName));
@@ -31,7 +35,9 @@ const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWinApp::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 void CWinApp::SetUpNames(HINSTANCE instance) {
     m_hInstance = instance;
@@ -50,7 +56,9 @@ void CWinApp::SetUpNames(HINSTANCE instance) {
     m_pszProfileName = _wcsdup(ini.c_str());
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
 int CWinApp::Run() {
     MSG msg;
@@ -69,7 +77,9 @@ int CWinApp::Run() {
     return code != 0 ? code : static_cast<int>(msg.wParam);
 }
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
 std::wstring CWinApp::GetProfileString(const wchar_t* section, const wchar_t* entry,
                                        const wchar_t* defaultValue) const {
@@ -80,8 +90,7 @@ std::wstring CWinApp::GetProfileString(const wchar_t* section, const wchar_t* en
     return buffer;
 }
 
-UINT CWinApp::GetProfileInt(const wchar_t* section, const wchar_t* entry,
-                            int defaultValue) const {
+UINT CWinApp::GetProfileInt(const wchar_t* section, const wchar_t* entry, int defaultValue) const {
     return GetPrivateProfileIntW(section, entry, defaultValue, m_pszProfileName);
 }
 

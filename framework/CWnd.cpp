@@ -12,9 +12,9 @@ namespace {
 struct ThreadState {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> temporary;
-    CWnd* wndInit = nullptr;  // being created by CreateEx on this thread
-    HHOOK cbtHook = nullptr;  // hooks that creation
-    MSG current = {};         // the message being dispatched, for Default()
+    CWnd* wndInit = nullptr; // being created by CreateEx on this thread
+    HHOOK cbtHook = nullptr; // hooks that creation
+    MSG current = {};        // the message being dispatched, for Default()
 };
 
 ThreadState& State() {
@@ -42,7 +42,9 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWnd::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 CWnd::~CWnd() {
     // An object going away while its window lives must not leave a dangling route.
@@ -115,17 +117,16 @@ HWND CWnd::Detach() {
     return hWnd;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, const RECT& rect, CWnd* parent, UINT id, void* param) {
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT id, void* param) {
     return CreateEx(exStyle, className, windowName, style, rect.left, rect.top,
                     rect.right - rect.left, rect.bottom - rect.top,
                     parent != nullptr ? parent->GetSafeHwnd() : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), param);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, int x, int y, int width, int height, HWND parent,
-                    HMENU idOrMenu, void* param) {
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                    int x, int y, int width, int height, HWND parent, HMENU idOrMenu, void* param) {
     if (m_hWnd != nullptr)
         return FALSE;
     ThreadState& s = State();
@@ -227,8 +228,7 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     return result;
 }
 
-const wchar_t* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background,
-                                   HICON icon) {
+const wchar_t* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     // Names must outlive the registration; keep one per distinct argument set.
     thread_local std::unordered_map<std::wstring, std::unique_ptr<wchar_t[]>> names;
     wchar_t name[96];

@@ -31,14 +31,16 @@ protected:                                                                      
     const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }              \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {                                            \
+        return GetThisMessageMap();                                                                \
+    }                                                                                              \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                              \
         using ThisClass = theClass;                                                                \
         using TheBaseClass = baseClass;                                                            \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \
-    {0, 0, 0, 0, nullptr}                                                                          \
+    { 0, 0, 0, 0, nullptr }                                                                        \
     }                                                                                              \
     ;                                                                                              \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};  \
@@ -55,45 +57,75 @@ protected:                                                                      
     }
 
 // Commands and control notifications.
-#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, (id), (id), AFX_THUNK(self->memberFxn(); return 0;)},
+#define ON_COMMAND(id, memberFxn)                                                                  \
+    { WM_COMMAND, 0, (id), (id), AFX_THUNK(self->memberFxn(); return 0;) }                         \
+    ,
 #define ON_CONTROL(code, id, memberFxn)                                                            \
-    {WM_COMMAND, (code), (id), (id), AFX_THUNK(self->memberFxn(); return 0;)},
+    { WM_COMMAND, (code), (id), (id), AFX_THUNK(self->memberFxn(); return 0;) }                    \
+    ,
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 
 // Any message, handler LRESULT memberFxn(WPARAM, LPARAM).
 #define ON_MESSAGE(message, memberFxn)                                                             \
-    {(message), 0, 0, 0, AFX_THUNK(return self->memberFxn(wParam, lParam);)},
+    { (message), 0, 0, 0, AFX_THUNK(return self->memberFxn(wParam, lParam);) }                     \
+    ,
 
 // Standard window messages, with the handler signatures the framework's users expect.
 #define ON_WM_CREATE()                                                                             \
-    {WM_CREATE, 0, 0, 0,                                                                           \
-     AFX_THUNK(return self->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));)},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;)},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, AFX_THUNK(self->OnPaint(); return 0;)},
+    {                                                                                              \
+        WM_CREATE, 0, 0, 0,                                                                        \
+            AFX_THUNK(return self->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));)           \
+    }                                                                                              \
+    ,
+#define ON_WM_DESTROY()                                                                            \
+    { WM_DESTROY, 0, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;) }                               \
+    ,
+#define ON_WM_PAINT()                                                                              \
+    { WM_PAINT, 0, 0, 0, AFX_THUNK(self->OnPaint(); return 0;) }                                   \
+    ,
 #define ON_WM_ERASEBKGND()                                                                         \
-    {WM_ERASEBKGND, 0, 0, 0,                                                                       \
-     AFX_THUNK(return self->OnEraseBkgnd(reinterpret_cast<HDC>(wParam)) ? 1 : 0;)},
+    {                                                                                              \
+        WM_ERASEBKGND, 0, 0, 0,                                                                    \
+            AFX_THUNK(return self->OnEraseBkgnd(reinterpret_cast<HDC>(wParam)) ? 1 : 0;)           \
+    }                                                                                              \
+    ,
 #define ON_WM_SIZE()                                                                               \
-    {WM_SIZE, 0, 0, 0,                                                                             \
-     AFX_THUNK(self->OnSize(static_cast<UINT>(wParam), static_cast<int>(LOWORD(lParam)),         \
-                            static_cast<int>(HIWORD(lParam)));                                     \
-               return 0;)},
+    {                                                                                              \
+        WM_SIZE, 0, 0, 0,                                                                          \
+            AFX_THUNK(self->OnSize(static_cast<UINT>(wParam), static_cast<int>(LOWORD(lParam)),    \
+                                   static_cast<int>(HIWORD(lParam)));                              \
+                      return 0;)                                                                   \
+    }                                                                                              \
+    ,
 #define ON_WM_TIMER()                                                                              \
-    {WM_TIMER, 0, 0, 0, AFX_THUNK(self->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)},
+    { WM_TIMER, 0, 0, 0, AFX_THUNK(self->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;) }      \
+    ,
 #define ON_WM_SYSCOMMAND()                                                                         \
-    {WM_SYSCOMMAND, 0, 0, 0,                                                                       \
-     AFX_THUNK(self->OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;)},
+    {                                                                                              \
+        WM_SYSCOMMAND, 0, 0, 0,                                                                    \
+            AFX_THUNK(self->OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;)            \
+    }                                                                                              \
+    ,
 #define ON_WM_QUERYDRAGICON()                                                                      \
-    {WM_QUERYDRAGICON, 0, 0, 0,                                                                    \
-     AFX_THUNK(return reinterpret_cast<LRESULT>(self->OnQueryDragIcon());)},
+    {                                                                                              \
+        WM_QUERYDRAGICON, 0, 0, 0,                                                                 \
+            AFX_THUNK(return reinterpret_cast<LRESULT>(self->OnQueryDragIcon());)                  \
+    }                                                                                              \
+    ,
 #define ON_WM_DROPFILES()                                                                          \
-    {WM_DROPFILES, 0, 0, 0,                                                                        \
-     AFX_THUNK(self->OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;)},
+    {                                                                                              \
+        WM_DROPFILES, 0, 0, 0,                                                                     \
+            AFX_THUNK(self->OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;)               \
+    }                                                                                              \
+    ,
 #define ON_WM_SETCURSOR()                                                                          \
-    {WM_SETCURSOR, 0, 0, 0,                                                                        \
-     AFX_THUNK(return self->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam),          \
-                                        HIWORD(lParam))                                            \
-                   ? TRUE                                                                          \
-                   : FALSE;)},
+    {                                                                                              \
+        WM_SETCURSOR, 0, 0, 0,                                                                     \
+            AFX_THUNK(return self->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam),     \
+                                               HIWORD(lParam))                                     \
+                                 ? TRUE                                                            \
+                                 : FALSE;)                                                         \
+    }                                                                                              \
+    ,

@@ -23,7 +23,8 @@ ModeChoice Choose(const wchar_t* line) {
 using V = std::vector<std::wstring>;
 
 TEST(CommandArgs, SplitsQuotedAndPlainArguments) {
-    EXPECT_EQ(Split(L"\"C:\\My Savers\\Orsetta.scr\" /s"), (V{L"C:\\My Savers\\Orsetta.scr", L"/s"}));
+    EXPECT_EQ(Split(L"\"C:\\My Savers\\Orsetta.scr\" /s"),
+              (V{L"C:\\My Savers\\Orsetta.scr", L"/s"}));
     EXPECT_EQ(Split(L"Orsetta.scr /p 456"), (V{L"Orsetta.scr", L"/p", L"456"}));
     EXPECT_EQ(Split(L"a\tb\r\nc"), (V{L"a", L"b", L"c"}));
     // No escapes: backslashes and inner quotes are ordinary characters.
@@ -89,28 +90,17 @@ struct ModeCase {
 
 TEST(ChooseRunModeTest, Table) {
     const ModeCase cases[] = {
-        {L"prog", RunModeId::Config, 0},
-        {L"prog /c:123", RunModeId::Config, 123},
-        {L"prog /C:123", RunModeId::Config, 123},
-        {L"prog -c:123", RunModeId::Config, 123},
-        {L"prog c:123", RunModeId::Config, 123},
-        {L"prog /c", RunModeId::Config, 0},
-        {L"prog /config", RunModeId::Config, 0},
-        {L"prog /c:", RunModeId::Config, 0},
-        {L"prog /c:abc", RunModeId::Config, 0},
-        {L"prog /c:12ab", RunModeId::Config, 12},
-        {L"prog /c 123", RunModeId::Config, 0},
-        {L"prog /p 456", RunModeId::Preview, 456},
-        {L"prog /P 456", RunModeId::Preview, 456},
-        {L"prog /preview 456", RunModeId::Preview, 456},
-        {L"prog /s", RunModeId::Saver, 0},
-        {L"prog /S", RunModeId::Saver, 0},
-        {L"prog -s", RunModeId::Saver, 0},
-        {L"prog s", RunModeId::Saver, 0},
-        {L"prog /s 1 2 3", RunModeId::Saver, 0},
-        {L"prog /s  ", RunModeId::Saver, 0},
-        {L"prog /x", RunModeId::None, 0},
-        {L"prog -", RunModeId::None, 0},
+        {L"prog", RunModeId::Config, 0},           {L"prog /c:123", RunModeId::Config, 123},
+        {L"prog /C:123", RunModeId::Config, 123},  {L"prog -c:123", RunModeId::Config, 123},
+        {L"prog c:123", RunModeId::Config, 123},   {L"prog /c", RunModeId::Config, 0},
+        {L"prog /config", RunModeId::Config, 0},   {L"prog /c:", RunModeId::Config, 0},
+        {L"prog /c:abc", RunModeId::Config, 0},    {L"prog /c:12ab", RunModeId::Config, 12},
+        {L"prog /c 123", RunModeId::Config, 0},    {L"prog /p 456", RunModeId::Preview, 456},
+        {L"prog /P 456", RunModeId::Preview, 456}, {L"prog /preview 456", RunModeId::Preview, 456},
+        {L"prog /s", RunModeId::Saver, 0},         {L"prog /S", RunModeId::Saver, 0},
+        {L"prog -s", RunModeId::Saver, 0},         {L"prog s", RunModeId::Saver, 0},
+        {L"prog /s 1 2 3", RunModeId::Saver, 0},   {L"prog /s  ", RunModeId::Saver, 0},
+        {L"prog /x", RunModeId::None, 0},          {L"prog -", RunModeId::None, 0},
         {L"prog /", RunModeId::None, 0},
     };
     for (const ModeCase& c : cases) {

@@ -8,7 +8,9 @@ namespace {
 
 // The platform C library's generator, so that the native build checks the same orders.
 unsigned g_state = 0;
-void SeedLikeMsvcrt(unsigned seed) { g_state = seed; }
+void SeedLikeMsvcrt(unsigned seed) {
+    g_state = seed;
+}
 int DrawLikeMsvcrt() {
     g_state = g_state * 214013u + 2531011u;
     return static_cast<int>((g_state >> 16) & 0x7FFF);
