@@ -1,0 +1,293 @@
+#include "KvVmrSurfaceAllocator.h"
+
+#include <new>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// What a call that needs the device answers once a device re-creation has failed and none is
+// left: the renderer then stops using this allocator.
+constexpr HRESULT NoDevice = E_FAIL;
+
+} // namespace
+
+CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m_Window(window) {
+    Construct(nullptr, succeeded);
+}
+
+CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, IDirect3D9* direct3d, bool* succeeded)
+    : m_Window(window) {
+    Construct(direct3d, succeeded);
+}
+
+void CKvVmrSurfaceAllocator::Construct(IDirect3D9* direct3d, bool* succeeded) {
+    bool ok = false;
+    {
+        Hold hold(m_Lock);
+        if (IsWindow(m_Window)) {
+            if (direct3d) {
+                m_Direct3D = direct3d;
+            } else {
+                m_Direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+            }
+            if (m_Direct3D) {
+                ok = SetUpDevice();
+            }
+        }
+    }
+    if (succeeded) {
+        *succeeded = ok;
+    }
+}
+
+CKvVmrSurfaceAllocator::~CKvVmrSurfaceAllocator() {
+    ReleaseSurfaces();
+    // The fields go in reverse order of declaration: the scene, the surface table, the sink,
+    // the private texture, the render target, the device, the Direct3D object, the lock.
+}
+
+bool CKvVmrSurfaceAllocator::SetUpDevice() {
+    // The render target belongs to the old device; it is useless once that device is gone.
+    m_RenderTarget.Reset();
+    m_Device.Reset();
+
+    D3DDISPLAYMODE mode{};
+    if (FAILED(m_Direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) {
+        return false;
+    }
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 0; // the window's client size now
+    pp.BackBufferHeight = 0;
+    pp.BackBufferFormat = mode.Format;
+    pp.BackBufferCount = 0;
+    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+    pp.MultiSampleQuality = 0;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.hDeviceWindow = m_Window;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = FALSE;
+    pp.AutoDepthStencilFormat = D3DFMT_UNKNOWN;
+    pp.Flags = 0;
+    pp.FullScreen_RefreshRateInHz = 0;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+
+    ComPtr<IDirect3DDevice9> device;
+    if (FAILED(m_Direct3D->CreateDevice(
+            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_Window,
+            D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &pp, &device))) {
+        return false;
+    }
+    m_Device = device;
+    return SUCCEEDED(m_Device->GetRenderTarget(0, &m_RenderTarget));
+}
+
+void CKvVmrSurfaceAllocator::ReleaseSurfaces() {
+    Hold hold(m_Lock);
+    m_PrivateTexture.Reset();
+    for (ComPtr<IDirect3DSurface9>& surface : m_Surfaces) {
+        surface.Reset();
+    }
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::QueryInterface(REFIID riid, void** object) {
+    if (!object) {
+        return E_POINTER;
+    }
+    if (IsEqualGUID(riid, IID_IVMRSurfaceAllocator9) || IsEqualGUID(riid, IID_IUnknown)) {
+        *object = static_cast<IVMRSurfaceAllocator9*>(this);
+    } else if (IsEqualGUID(riid, IID_IVMRImagePresenter9)) {
+        *object = static_cast<IVMRImagePresenter9*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CKvVmrSurfaceAllocator::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&m_RefCount));
+}
+
+STDMETHODIMP_(ULONG) CKvVmrSurfaceAllocator::Release() {
+    LONG count = InterlockedDecrement(&m_RefCount);
+    if (count == 0) {
+        delete this;
+    }
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationInfo* info,
+                                                      DWORD* count) {
+    if (!count || !info) {
+        return E_POINTER;
+    }
+    if (!m_Notify) {
+        return E_FAIL;
+    }
+    if (!m_Device) {
+        return NoDevice;
+    }
+    // The renderer always asks for at least one surface; with none there is no first table
+    // entry to allocate into.
+    if (*count == 0) {
+        return E_INVALIDARG;
+    }
+
+    D3DCAPS9 caps{};
+    (void)m_Device->GetDeviceCaps(&caps);
+    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
+        PowerOfTwoSurface pow2 = PowerOfTwoFor(info->dwWidth, info->dwHeight);
+        m_Scene.SetTextureExtent(pow2.U, pow2.V);
+        info->dwWidth = pow2.Width;
+        info->dwHeight = pow2.Height;
+    }
+    info->dwFlags |= VMR9AllocFlag_TextureSurface;
+
+    ReleaseSurfaces();
+    try {
+        m_Surfaces.resize(*count);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+
+    HRESULT hr = m_Notify->AllocateSurfaceHelper(info, count, m_Surfaces[0].GetAddressOf());
+    if (FAILED(hr)) {
+        if (info->dwFlags & VMR9AllocFlag_3DRenderTarget) {
+            return hr;
+        }
+        ReleaseSurfaces();
+        // Offscreen surfaces have no texture of their own, whatever their format: every frame
+        // is copied into this one to be drawn.
+        D3DDISPLAYMODE mode{};
+        hr = m_Device->GetDisplayMode(0, &mode);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Device->CreateTexture(info->dwWidth, info->dwHeight, 1, D3DUSAGE_RENDERTARGET,
+                                     mode.Format, D3DPOOL_DEFAULT, &m_PrivateTexture, nullptr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        info->dwFlags &= ~static_cast<DWORD>(VMR9AllocFlag_TextureSurface);
+        info->dwFlags |= VMR9AllocFlag_OffscreenSurface;
+        hr = m_Notify->AllocateSurfaceHelper(info, count, m_Surfaces[0].GetAddressOf());
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return m_Scene.Prepare(m_Device.Get());
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::TerminateDevice(DWORD_PTR) {
+    ReleaseSurfaces();
+    return S_OK;
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::GetSurface(DWORD_PTR, DWORD index, DWORD,
+                                                IDirect3DSurface9** surface) {
+    if (!surface) {
+        return E_POINTER;
+    }
+    if (index >= m_Surfaces.size()) {
+        return E_FAIL;
+    }
+    Hold hold(m_Lock);
+    *surface = m_Surfaces[index].Get();
+    if (*surface) {
+        (*surface)->AddRef();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::AdviseNotify(IVMRSurfaceAllocatorNotify9* notify) {
+    if (!notify) {
+        return E_POINTER;
+    }
+    Hold hold(m_Lock);
+    if (m_Notify.Get() != notify) {
+        m_Notify = notify;
+    }
+    if (!m_Device) {
+        return NoDevice;
+    }
+    HMONITOR monitor = m_Direct3D->GetAdapterMonitor(D3DADAPTER_DEFAULT);
+    return m_Notify->SetD3DDevice(m_Device.Get(), monitor);
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::StartPresenting(DWORD_PTR) {
+    Hold hold(m_Lock);
+    return m_Device ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::StopPresenting(DWORD_PTR) {
+    return S_OK;
+}
+
+STDMETHODIMP CKvVmrSurfaceAllocator::PresentImage(DWORD_PTR, VMR9PresentationInfo* info) {
+    Hold hold(m_Lock);
+    if (!m_Device) {
+        return NoDevice;
+    }
+    HRESULT hr = DrawFrame(info);
+    if (hr != D3DERR_DEVICELOST) {
+        return hr;
+    }
+    if (m_Device->TestCooperativeLevel() != D3DERR_DEVICENOTRESET) {
+        return S_OK; // dropped; the next frame tries again
+    }
+    ReleaseSurfaces();
+    if (!SetUpDevice()) {
+        return E_FAIL;
+    }
+    HMONITOR monitor = m_Direct3D->GetAdapterMonitor(D3DADAPTER_DEFAULT);
+    hr = m_Notify->ChangeD3DDevice(m_Device.Get(), monitor);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT CKvVmrSurfaceAllocator::DrawFrame(VMR9PresentationInfo* info) {
+    if (!info || !info->lpSurf) {
+        return E_POINTER;
+    }
+    Hold hold(m_Lock);
+    if (!m_Device) {
+        return NoDevice;
+    }
+    (void)m_Device->SetRenderTarget(0, m_RenderTarget.Get());
+
+    HRESULT hr;
+    if (m_PrivateTexture) {
+        ComPtr<IDirect3DSurface9> level;
+        hr = m_PrivateTexture->GetSurfaceLevel(0, &level);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Device->StretchRect(info->lpSurf, nullptr, level.Get(), nullptr, D3DTEXF_NONE);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Scene.Draw(m_Device.Get(), m_PrivateTexture.Get(), info->szAspectRatio.cx,
+                          info->szAspectRatio.cy);
+    } else {
+        ComPtr<IDirect3DTexture9> texture;
+        hr = info->lpSurf->GetContainer(__uuidof(IDirect3DTexture9),
+                                        reinterpret_cast<void**>(texture.GetAddressOf()));
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Scene.Draw(m_Device.Get(), texture.Get(), info->szAspectRatio.cx,
+                          info->szAspectRatio.cy);
+    }
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = m_Device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (SUCCEEDED(hr)) {
+        InterlockedIncrement(&m_PresentedFrames);
+    }
+    return hr;
+}

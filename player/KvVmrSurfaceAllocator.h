@@ -1,0 +1,88 @@
+#pragma once
+#include <windows.h>
+#include <d3d9.h>
+#include <dshow.h>
+#include <vmr9.h>
+#include <wrl/client.h>
+
+#include <vector>
+
+#include "KvPlaneScene.h"
+
+// The allocator-presenter of a Video Mixing Renderer 9 in renderless mode: it has the renderer
+// allocate the frame surfaces on its own Direct3D 9 device, bound to one window, and draws
+// every frame through the plane scene into that window. The renderer calls it on its own
+// threads; one re-entrant lock guards the device and the surfaces.
+class CKvVmrSurfaceAllocator : public IVMRSurfaceAllocator9, public IVMRImagePresenter9 {
+public:
+    // The object comes with one reference. *succeeded tells whether it could make its
+    // Direct3D device for the window; only then may it be advised to a renderer.
+    CKvVmrSurfaceAllocator(HWND window, bool* succeeded);
+    // The same, on a Direct3D object of the caller's (one reference is added to it).
+    CKvVmrSurfaceAllocator(HWND window, IDirect3D9* direct3d, bool* succeeded);
+
+    CKvVmrSurfaceAllocator(const CKvVmrSurfaceAllocator&) = delete;
+    CKvVmrSurfaceAllocator& operator=(const CKvVmrSurfaceAllocator&) = delete;
+
+    // IUnknown (both interfaces share one identity and one count)
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IVMRSurfaceAllocator9
+    STDMETHODIMP InitializeDevice(DWORD_PTR userId, VMR9AllocationInfo* info,
+                                  DWORD* count) override;
+    STDMETHODIMP TerminateDevice(DWORD_PTR userId) override;
+    STDMETHODIMP GetSurface(DWORD_PTR userId, DWORD index, DWORD flags,
+                            IDirect3DSurface9** surface) override;
+    STDMETHODIMP AdviseNotify(IVMRSurfaceAllocatorNotify9* notify) override;
+
+    // IVMRImagePresenter9
+    STDMETHODIMP StartPresenting(DWORD_PTR userId) override;
+    STDMETHODIMP StopPresenting(DWORD_PTR userId) override;
+    STDMETHODIMP PresentImage(DWORD_PTR userId, VMR9PresentationInfo* info) override;
+
+    // Frames that reached the window (Present succeeded) since construction.
+    LONG PresentedFrames() const { return m_PresentedFrames; }
+
+protected:
+    virtual ~CKvVmrSurfaceAllocator();
+
+private:
+    bool SetUpDevice();
+    void ReleaseSurfaces();
+    HRESULT DrawFrame(VMR9PresentationInfo* info);
+    void Construct(IDirect3D9* direct3d, bool* succeeded);
+
+    // Re-entrant; destroyed after every other field.
+    struct Lock {
+        Lock() { InitializeCriticalSection(&Section); }
+        ~Lock() { DeleteCriticalSection(&Section); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        CRITICAL_SECTION Section;
+    };
+    // Holds the lock for the scope.
+    class Hold {
+    public:
+        explicit Hold(Lock& lock) : m_Section(&lock.Section) { EnterCriticalSection(m_Section); }
+        ~Hold() { LeaveCriticalSection(m_Section); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        CRITICAL_SECTION* m_Section;
+    };
+
+    volatile LONG m_RefCount = 1;
+    Lock m_Lock;
+    HWND m_Window;
+    Microsoft::WRL::ComPtr<IDirect3D9> m_Direct3D;
+    Microsoft::WRL::ComPtr<IDirect3DDevice9> m_Device;
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> m_RenderTarget;
+    Microsoft::WRL::ComPtr<IDirect3DTexture9> m_PrivateTexture;
+    Microsoft::WRL::ComPtr<IVMRSurfaceAllocatorNotify9> m_Notify;
+    std::vector<Microsoft::WRL::ComPtr<IDirect3DSurface9>> m_Surfaces;
+    CKvPlaneScene m_Scene;
+    volatile LONG m_PresentedFrames = 0;
+};
