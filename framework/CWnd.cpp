@@ -143,7 +143,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     s.wndInit = nullptr;
     if (hWnd == nullptr) {
         // A window that failed during WM_NCCREATE/WM_CREATE was already destroyed; its
-        // WM_NCDESTROY detached it. Nothing is left to undo.
+        // WM_NCDESTROY detached it. A creation refused by a CBT hook sends no message at
+        // all, so the handle attached by our hook is dead and must not stay routed.
+        if (m_hWnd != nullptr)
+            Detach();
         return FALSE;
     }
     return TRUE;

@@ -86,6 +86,15 @@ protected:
     void OnSize(UINT, int, int) { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
     void OnSysCommand(UINT, LPARAM) { Default(); }
+    void OnMouseMove(UINT, POINT) { Default(); }
+    void OnLButtonDown(UINT, POINT) { Default(); }
+    void OnMButtonDown(UINT, POINT) { Default(); }
+    void OnRButtonDown(UINT, POINT) { Default(); }
+    void OnKeyDown(UINT, UINT, UINT) { Default(); }
+    void OnSysKeyDown(UINT, UINT, UINT) { Default(); }
+    void OnActivate(UINT, CWnd*, BOOL) { Default(); }
+    void OnActivateApp(BOOL, DWORD) { Default(); }
+    BOOL OnNcActivate(BOOL) { return static_cast<BOOL>(Default()); }
 
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;

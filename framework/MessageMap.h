@@ -129,3 +129,19 @@ protected:                                                                      
                                  : FALSE;)                                                         \
     }                                                                                              \
     ,
+
+// Mouse, keyboard and activation messages; points are in client coordinates.
+inline POINT AfxPointFromLParam(LPARAM lParam) {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+// clang-format off
+#define ON_WM_MOUSEMOVE() {WM_MOUSEMOVE, 0, 0, 0, AFX_THUNK(self->OnMouseMove(static_cast<UINT>(wParam), AfxPointFromLParam(lParam)); return 0;)},
+#define ON_WM_LBUTTONDOWN() {WM_LBUTTONDOWN, 0, 0, 0, AFX_THUNK(self->OnLButtonDown(static_cast<UINT>(wParam), AfxPointFromLParam(lParam)); return 0;)},
+#define ON_WM_MBUTTONDOWN() {WM_MBUTTONDOWN, 0, 0, 0, AFX_THUNK(self->OnMButtonDown(static_cast<UINT>(wParam), AfxPointFromLParam(lParam)); return 0;)},
+#define ON_WM_RBUTTONDOWN() {WM_RBUTTONDOWN, 0, 0, 0, AFX_THUNK(self->OnRButtonDown(static_cast<UINT>(wParam), AfxPointFromLParam(lParam)); return 0;)},
+#define ON_WM_KEYDOWN() {WM_KEYDOWN, 0, 0, 0, AFX_THUNK(self->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)},
+#define ON_WM_SYSKEYDOWN() {WM_SYSKEYDOWN, 0, 0, 0, AFX_THUNK(self->OnSysKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)},
+#define ON_WM_ACTIVATE() {WM_ACTIVATE, 0, 0, 0, AFX_THUNK(self->OnActivate(LOWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam)); return 0;)},
+#define ON_WM_ACTIVATEAPP() {WM_ACTIVATEAPP, 0, 0, 0, AFX_THUNK(self->OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam)); return 0;)},
+#define ON_WM_NCACTIVATE() {WM_NCACTIVATE, 0, 0, 0, AFX_THUNK(return self->OnNcActivate(static_cast<BOOL>(wParam)) ? TRUE : FALSE;)},
+// clang-format on
