@@ -29,7 +29,9 @@ void CKvVmrSurfaceAllocator::Construct(IDirect3D9* direct3d, bool* succeeded) {
             if (direct3d) {
                 m_Direct3D = direct3d;
             } else {
-                m_Direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+                // Adopts the new object's one reference (ComPtr::Attach adds one in
+                // mingw-w64's WRL, so it is not used for this).
+                *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
             }
             if (m_Direct3D) {
                 ok = SetUpDevice();
@@ -152,6 +154,8 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
         return E_OUTOFMEMORY;
     }
 
+    // The table is handed over as an array of plain surface pointers.
+    static_assert(sizeof(ComPtr<IDirect3DSurface9>) == sizeof(IDirect3DSurface9*));
     HRESULT hr = m_Notify->AllocateSurfaceHelper(info, count, m_Surfaces[0].GetAddressOf());
     if (FAILED(hr)) {
         if (info->dwFlags & VMR9AllocFlag_3DRenderTarget) {

@@ -24,6 +24,12 @@ private:
     BSTR m_Text;
 };
 
+// The out parameter of a query or creation into a reference holder (the interface identifiers
+// are named explicitly: not every interface here has a compiler-known one).
+template <class T> void** Out(ComPtr<T>& holder) {
+    return reinterpret_cast<void**>(holder.ReleaseAndGetAddressOf());
+}
+
 } // namespace
 
 MovieGraph::MovieGraph() = default;
@@ -40,19 +46,21 @@ bool MovieGraph::Open(const wchar_t* path, HWND window) {
     }
 
     ComPtr<IVMRFilterConfig9> config;
-    bool ok =
-        SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&Graph))) &&
-        SUCCEEDED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_PPV_ARGS(&Renderer))) &&
-        SUCCEEDED(Renderer.As(&config)) &&
-        SUCCEEDED(config->SetRenderingMode(VMR9Mode_Renderless)) &&
-        SUCCEEDED(config->SetNumberOfStreams(1)) && AttachAllocator(window) &&
-        SUCCEEDED(Graph->AddFilter(Renderer.Get(), RendererName)) &&
-        SUCCEEDED(Graph->RenderFile(file.Get(), nullptr)) && SUCCEEDED(Graph.As(&Control)) &&
-        SUCCEEDED(Graph.As(&Events)) &&
-        SUCCEEDED(
-            Events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_APP_GRAPHEVENT, 0)) &&
-        SUCCEEDED(Graph.As(&Seeking)) && SUCCEEDED(Graph.As(&Audio));
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_ALL, IID_IGraphBuilder,
+                                         Out(Graph))) &&
+              SUCCEEDED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IBaseFilter, Out(Renderer))) &&
+              SUCCEEDED(Renderer->QueryInterface(IID_IVMRFilterConfig9, Out(config))) &&
+              SUCCEEDED(config->SetRenderingMode(VMR9Mode_Renderless)) &&
+              SUCCEEDED(config->SetNumberOfStreams(1)) && AttachAllocator(window) &&
+              SUCCEEDED(Graph->AddFilter(Renderer.Get(), RendererName)) &&
+              SUCCEEDED(Graph->RenderFile(file.Get(), nullptr)) &&
+              SUCCEEDED(Graph->QueryInterface(IID_IMediaControl, Out(Control))) &&
+              SUCCEEDED(Graph->QueryInterface(IID_IMediaEventEx, Out(Events))) &&
+              SUCCEEDED(Events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_APP_GRAPHEVENT,
+                                                0)) &&
+              SUCCEEDED(Graph->QueryInterface(IID_IMediaSeeking, Out(Seeking))) &&
+              SUCCEEDED(Graph->QueryInterface(IID_IBasicAudio, Out(Audio)));
     if (!ok) {
         Close();
     }
@@ -61,11 +69,13 @@ bool MovieGraph::Open(const wchar_t* path, HWND window) {
 
 bool MovieGraph::AttachAllocator(HWND window) {
     ComPtr<IVMRSurfaceAllocatorNotify9> notify;
-    if (FAILED(Renderer.As(&notify))) {
+    if (FAILED(Renderer->QueryInterface(IID_IVMRSurfaceAllocatorNotify9, Out(notify)))) {
         return false;
     }
     bool created = false;
-    Allocator.Attach(new (std::nothrow) CKvVmrSurfaceAllocator(window, &created));
+    // The new object's one reference is adopted, not added to.
+    *Allocator.ReleaseAndGetAddressOf() =
+        new (std::nothrow) CKvVmrSurfaceAllocator(window, &created);
     if (!Allocator || !created) {
         return false;
     }
