@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <new>
+
 #include "AppMessages.h"
 
 using Microsoft::WRL::ComPtr;
