@@ -1,6 +1,6 @@
 #pragma once
 // Direct3D 9 objects that pass every call on to a real one; test doubles derive from these and
-// change only the calls they care about. Generated from the d3d9.h method lists.
+// change only the calls they care about. Made by make-d3d9-forwarders.py from d3d9.h.
 // Reference counting is left to the derived class.
 #include <windows.h>
 #include <d3d9.h>
