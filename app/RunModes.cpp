@@ -1,14 +1,32 @@
 // The three run modes, each handing over to the windows of its subsystem.
 #include "OrsettaApp.h"
+#include "WndPreview.h"
+#include "WndSaverBase.h"
 
 BOOL COrsettaApp::RunConfiguration(HWND /*owner*/) {
     return FALSE;
 }
 
-BOOL COrsettaApp::StartPreview(HWND /*host*/) {
-    return FALSE;
+BOOL COrsettaApp::StartPreview(HWND host) {
+    RECT client = {};
+    if (!::GetClientRect(host, &client))
+        return FALSE;
+    auto* preview = new CWndPreview;
+    if (!preview->Create(host, client)) {
+        delete preview;
+        return FALSE;
+    }
+    m_pMainWnd = preview;
+    return TRUE;
 }
 
 BOOL COrsettaApp::StartSaver() {
-    return FALSE;
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    auto* host = new CWndSaverBase;
+    if (!host->Create(screen)) {
+        delete host;
+        return FALSE;
+    }
+    m_pMainWnd = host;
+    return TRUE;
 }

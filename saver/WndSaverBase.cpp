@@ -1,0 +1,202 @@
+#include "WndSaverBase.h"
+
+#include "AppMessages.h"
+#include "CDC.h"
+#include "CWinApp.h"
+#include "OrsettaApp.h"
+#include "WndSaver.h"
+#include "resource.h"
+
+namespace {
+// While a tile has not cued its movie, the start is retried on this timer rather than by
+// re-posting at once: posted messages come before input, which would never be read.
+constexpr UINT_PTR kRunPlayersTimer = 1;
+constexpr UINT kRunPlayersRetryMs = 20;
+} // namespace
+
+BEGIN_MESSAGE_MAP(CWndSaverBase, CWnd)
+ON_MESSAGE(WM_APP_CREATEPLAYERS, OnCreatePlayers)
+ON_MESSAGE(WM_APP_RUNPLAYERS, OnRunPlayers)
+ON_WM_SYSCOMMAND()
+ON_WM_DESTROY()
+ON_WM_SETCURSOR()
+ON_WM_NCACTIVATE()
+ON_WM_ACTIVATE()
+ON_WM_ACTIVATEAPP()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONDOWN()
+ON_WM_MBUTTONDOWN()
+ON_WM_RBUTTONDOWN()
+ON_WM_KEYDOWN()
+ON_WM_SYSKEYDOWN()
+ON_WM_PAINT()
+ON_WM_SIZE()
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+CWndSaverBase::CWndSaverBase() = default;
+
+BOOL CWndSaverBase::Create(const RECT& rect) {
+    // Without the cursor resource the class has none; WM_SETCURSOR hides it anyway.
+    HCURSOR blank = LoadCursorW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDC_BLANK));
+    const wchar_t* windowClass = AfxRegisterWndClass(
+        CS_HREDRAW | CS_VREDRAW, blank, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (windowClass == nullptr)
+        return FALSE;
+    if (!CreateEx(WS_EX_TOPMOST, windowClass, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                  nullptr))
+        return FALSE;
+    m_selfDelete = true;
+    return TRUE;
+}
+
+void CWndSaverBase::PostNcDestroy() {
+    if (m_selfDelete)
+        delete this;
+}
+
+LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
+    if (m_playersCreated)
+        return 0;
+    m_playersCreated = true;
+    const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
+    int filled = 0;
+    for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
+        // The tile owns itself only once its window exists; a tile whose window could not
+        // be made is dropped here, so that the others are not kept waiting for it.
+        auto* player = new CWndSaver(0, static_cast<int>(i), gridSide);
+        if (!player->Create(this)) {
+            delete player;
+            continue;
+        }
+        player->m_autoDelete = 1;
+        m_players[filled++] = player;
+    }
+    PostMessage(WM_APP_RUNPLAYERS);
+    return 0;
+}
+
+LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
+    if (!IsPlaybackPossible())
+        return 0;
+    for (CWndSaver* player : m_players) {
+        if (player == nullptr)
+            break;
+        if (!player->m_started) {
+            if (SetTimer(kRunPlayersTimer, kRunPlayersRetryMs) == 0)
+                PostMessage(WM_APP_RUNPLAYERS); // no timer left: retry as soon as possible
+            return 0;
+        }
+    }
+    for (CWndSaver* player : m_players) {
+        if (player == nullptr)
+            break;
+        if (player->m_graph->HasControl())
+            player->m_graph->Run(); // result ignored
+    }
+    return 0;
+}
+
+void CWndSaverBase::OnTimer(UINT_PTR id) {
+    if (id != kRunPlayersTimer) {
+        CWnd::OnTimer(id);
+        return;
+    }
+    KillTimer(kRunPlayersTimer);
+    OnRunPlayers(0, 0);
+}
+
+void CWndSaverBase::RequestClose() {
+    PostMessage(WM_CLOSE); // a lost request is followed by the next input
+}
+
+void CWndSaverBase::OnSysCommand(UINT id, LPARAM lParam) {
+    if (id == SC_SCREENSAVE || id == SC_CLOSE)
+        return;
+    CWnd::OnSysCommand(id, lParam);
+}
+
+void CWndSaverBase::OnDestroy() {
+    CWnd::OnDestroy();
+    PostQuitMessage(0);
+}
+
+BOOL CWndSaverBase::OnSetCursor(HWND, UINT, UINT) {
+    SetCursor(nullptr);
+    return TRUE;
+}
+
+BOOL CWndSaverBase::OnNcActivate(BOOL active) {
+    if (!active)
+        return FALSE;
+    return CWnd::OnNcActivate(active);
+}
+
+void CWndSaverBase::OnActivate(UINT state, CWnd* other, BOOL minimized) {
+    CWnd::OnActivate(state, other, minimized);
+    if (state == WA_INACTIVE)
+        RequestClose();
+}
+
+void CWndSaverBase::OnActivateApp(BOOL active, DWORD threadId) {
+    CWnd::OnActivateApp(active, threadId);
+    if (!active)
+        RequestClose();
+}
+
+void CWndSaverBase::OnMouseMove(UINT flags, POINT point) {
+    if (MouseMoveEndsSaver(m_firstMousePos, point.x, point.y))
+        RequestClose();
+    CWnd::OnMouseMove(flags, point);
+}
+
+void CWndSaverBase::OnLButtonDown(UINT flags, POINT point) {
+    RequestClose();
+    CWnd::OnLButtonDown(flags, point);
+}
+
+void CWndSaverBase::OnMButtonDown(UINT flags, POINT point) {
+    RequestClose();
+    CWnd::OnMButtonDown(flags, point);
+}
+
+void CWndSaverBase::OnRButtonDown(UINT flags, POINT point) {
+    RequestClose();
+    CWnd::OnRButtonDown(flags, point);
+}
+
+void CWndSaverBase::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+    RequestClose();
+    CWnd::OnKeyDown(key, repeat, flags);
+}
+
+void CWndSaverBase::OnSysKeyDown(UINT key, UINT repeat, UINT flags) {
+    RequestClose();
+    CWnd::OnSysKeyDown(key, repeat, flags);
+}
+
+void CWndSaverBase::OnPaint() {
+    CPaintDC dc(this);
+    RECT client = {};
+    GetClientRect(&client);
+    dc.FillSolidRect(client, RGB(0, 0, 0));
+    dc.SetBkColor(RGB(0, 0, 0));
+    dc.SetTextColor(RGB(255, 255, 255));
+    const COrsettaApp* app = GetOrsettaApp();
+    const wchar_t* message = nullptr;
+    if (!app->Vmr9Available)
+        message = L"システムがVMR9に対応していません";
+    else if (app->MovieList.empty())
+        message = L"ムービーファイルリストが空です";
+    else if (app->NoPlayableMovies)
+        message = L"再生可能なムービーファイルがありません";
+    if (message != nullptr)
+        dc.DrawText(message, -1, &client, DT_CENTER | DT_WORDBREAK);
+}
+
+void CWndSaverBase::OnSize(UINT type, int cx, int cy) {
+    CWnd::OnSize(type, cx, cy);
+    if (cx > 0 && cy > 0 && !m_playersCreated)
+        PostMessage(WM_APP_CREATEPLAYERS);
+}

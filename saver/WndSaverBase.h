@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+
+#include "CWnd.h"
+#include "SaverLayout.h"
+
+class CWndSaver;
+
+// The saver's full-screen host: black, topmost, without cursor. It lays out the tiles,
+// starts their movies together, says why nothing plays, and ends the saver on input.
+class CWndSaverBase : public CWnd {
+public:
+    static constexpr int kMaxPlayers = 9;
+
+    CWndSaverBase();
+
+    // Creates the window over the rectangle (the primary screen). The object deletes
+    // itself when its window is destroyed; when creation fails the caller deletes it.
+    BOOL Create(const RECT& rect);
+
+    FirstMousePosition m_firstMousePos;
+    bool m_playersCreated = false;
+    // The tiles whose windows exist, in tile order; the first null slot ends the list.
+    CWndSaver* m_players[kMaxPlayers] = {};
+
+protected:
+    void PostNcDestroy() override;
+
+    LRESULT OnCreatePlayers(WPARAM wParam, LPARAM lParam);
+    LRESULT OnRunPlayers(WPARAM wParam, LPARAM lParam);
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnDestroy();
+    BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message);
+    BOOL OnNcActivate(BOOL active);
+    void OnActivate(UINT state, CWnd* other, BOOL minimized);
+    void OnActivateApp(BOOL active, DWORD threadId);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnLButtonDown(UINT flags, POINT point);
+    void OnMButtonDown(UINT flags, POINT point);
+    void OnRButtonDown(UINT flags, POINT point);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnPaint();
+    void OnSize(UINT type, int cx, int cy);
+    void OnTimer(UINT_PTR id);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void RequestClose();
+    bool m_selfDelete = false;
+};

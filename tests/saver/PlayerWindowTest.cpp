@@ -1,0 +1,357 @@
+// The player window's stepping, resume and event logic, on a double of the graph calls;
+// and, with a real clip with sound, that Mute silences the graph.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "AppMessages.h"
+#include "OrsettaApp.h"
+#include "SaverTestSupport.h"
+#include "TestFiles.h"
+#include "WndDraw.h"
+
+using testing_support::TempDir;
+
+namespace {
+
+// What every double of a test shares: the files that fail to open.
+struct Library {
+    std::set<std::wstring> failing;
+};
+
+class FakeGraph final : public IPlayerGraph {
+public:
+    explicit FakeGraph(const Library& library) : m_library(library) {}
+
+    bool Open(const wchar_t* path, HWND) override {
+        Close();
+        opened.push_back(path);
+        if (m_library.failing.count(path) != 0)
+            return false;
+        isOpen = true;
+        return true;
+    }
+    void Close() override { isOpen = false; }
+    bool HasControl() const override { return isOpen; }
+    HRESULT Pause() override {
+        ++pauses;
+        return S_OK;
+    }
+    HRESULT Run() override {
+        ++runs;
+        return S_OK;
+    }
+    bool HasEvents() const override { return isOpen; }
+    HRESULT GetEvent(long* code, LONG_PTR* p1, LONG_PTR* p2) override {
+        if (events.empty())
+            return E_ABORT; // the time-out of an empty queue
+        *code = events.front();
+        *p1 = 0;
+        *p2 = 0;
+        events.pop_front();
+        return S_OK;
+    }
+    HRESULT FreeEventParams(long, LONG_PTR, LONG_PTR) override {
+        ++freed;
+        return S_OK;
+    }
+    bool HasSeeking() const override { return isOpen; }
+    HRESULT SeekTo(LONGLONG position) override {
+        seeks.push_back(position);
+        return S_OK;
+    }
+    HRESULT GetCurrentPosition(LONGLONG* position) override {
+        *position = currentPosition;
+        return S_OK;
+    }
+    HRESULT SetVolume(long volume) override {
+        volumes.push_back(volume);
+        return S_OK;
+    }
+
+    std::vector<std::wstring> opened;
+    std::vector<LONGLONG> seeks;
+    std::vector<long> volumes;
+    std::deque<long> events;
+    bool isOpen = false;
+    int pauses = 0, runs = 0, freed = 0;
+    LONGLONG currentPosition = 0;
+
+private:
+    const Library& m_library;
+};
+
+const wchar_t* const kA = L"C:\\movies\\a.avi";
+const wchar_t* const kB = L"C:\\movies\\b.avi";
+const wchar_t* const kC = L"C:\\movies\\c.avi";
+
+// An application object with its INI in a fresh folder and a list in list order.
+class PlayerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ini = dir.File(L"Orsetta.ini");
+        free(const_cast<wchar_t*>(app.m_pszProfileName));
+        app.m_pszProfileName = _wcsdup(ini.c_str());
+        app.Vmr9Available = true;
+        app.Shuffle = 0;
+        app.Continue = 1;
+        app.Mute = 1;
+        SetList({kA, kB, kC});
+    }
+    void SetList(const std::vector<const wchar_t*>& paths) {
+        app.MovieList.clear();
+        for (const wchar_t* p : paths)
+            app.MovieList.push_back(MovieEntry{p, EntryState::NotTried});
+        app.BuildPlayOrder();
+    }
+    void Store(int window, const wchar_t* file, const wchar_t* position) {
+        const std::wstring prefix = L"Wnd" + std::to_wstring(window) + L"_";
+        WritePrivateProfileStringW(L"Ver1", (prefix + L"CurrentFileName").c_str(), file,
+                                   ini.c_str());
+        WritePrivateProfileStringW(L"Ver1", (prefix + L"Pos").c_str(), position, ini.c_str());
+    }
+    // A player window object on a double; the test keeps a view of the double.
+    std::unique_ptr<CWndDraw> Player(int index, FakeGraph** fake) {
+        auto graph = std::make_unique<FakeGraph>(library);
+        *fake = graph.get();
+        return std::make_unique<CWndDraw>(0, index, std::move(graph));
+    }
+
+    TempDir dir;
+    std::wstring ini;
+    COrsettaApp app;
+    Library library;
+};
+
+TEST_F(PlayerTest, ResumesStoredFileAtStoredPositionAndContinuesAfterItsSlot) {
+    Store(0, kB, L"12345678901"); // beyond 32 bits
+    FakeGraph* g = nullptr;
+    auto p = Player(0, &g);
+    p->StartPlayback();
+    ASSERT_EQ(g->opened, std::vector<std::wstring>{kB});
+    ASSERT_EQ(g->seeks, std::vector<LONGLONG>{12345678901LL});
+    EXPECT_EQ(g->pauses, 1);
+    EXPECT_EQ(p->m_currentFile, kB);
+    EXPECT_EQ(app.PlayPosition, 2u);
+    EXPECT_EQ(app.MovieList[1].State, EntryState::Opened);
+    // A second call does nothing: the window starts once.
+    p->StartPlayback();
+    EXPECT_EQ(g->opened.size(), 1u);
+}
+
+TEST_F(PlayerTest, StoredPositionTexts) {
+    const struct {
+        const wchar_t* stored;
+        LONGLONG expected;
+    } cases[] = {{L"-1", -1}, {L"abc", 0}, {L"", 0}, {L"  777xyz", 777}};
+    for (const auto& c : cases) {
+        SetList({kA, kB, kC});
+        Store(0, kA, c.stored);
+        FakeGraph* g = nullptr;
+        auto p = Player(0, &g);
+        p->StartPlayback();
+        ASSERT_EQ(g->seeks.size(), 1u) << c.stored;
+        EXPECT_EQ(g->seeks[0], c.expected) << c.stored;
+    }
+}
+
+TEST_F(PlayerTest, StoredFileNotFoundOrFailingPlaysTheNextSlotWithoutSeeking) {
+    // Not in the list, and differing only in case: the slot at PlayPosition plays.
+    for (const wchar_t* stored : {L"C:\\movies\\gone.avi", L"C:\\MOVIES\\B.AVI"}) {
+        SetList({kA, kB, kC});
+        Store(0, stored, L"500");
+        FakeGraph* g = nullptr;
+        auto p = Player(0, &g);
+        p->StartPlayback();
+        EXPECT_EQ(g->opened, std::vector<std::wstring>{kA}) << stored;
+        EXPECT_TRUE(g->seeks.empty()) << stored;
+        EXPECT_EQ(g->pauses, 1);
+        EXPECT_EQ(p->m_currentFile, kA);
+    }
+    // Found but failing: the slot after it plays, unseeked.
+    SetList({kA, kB, kC});
+    library.failing = {kB};
+    Store(0, kB, L"500");
+    FakeGraph* g = nullptr;
+    auto p = Player(0, &g);
+    p->StartPlayback();
+    EXPECT_EQ(g->opened, (std::vector<std::wstring>{kB, kC}));
+    EXPECT_TRUE(g->seeks.empty());
+    EXPECT_EQ(app.MovieList[1].State, EntryState::Failed);
+    EXPECT_EQ(p->m_currentFile, kC);
+}
+
+TEST_F(PlayerTest, ContinueOffIgnoresTheStoredEntry) {
+    app.Continue = 0;
+    Store(0, kC, L"500");
+    FakeGraph* g = nullptr;
+    auto p = Player(0, &g);
+    p->StartPlayback();
+    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
+    EXPECT_TRUE(g->seeks.empty());
+}
+
+TEST_F(PlayerTest, SearchWrapsWithItsCounterAndFailedEntriesAreSkippedByEveryWindow) {
+    library.failing = {kA, kC};
+    app.PlayPosition = 2;
+    FakeGraph* g0 = nullptr;
+    auto p0 = Player(0, &g0);
+    // c fails, the order wraps (list order: Shuffle is off), a fails, b opens.
+    ASSERT_TRUE(p0->PlayNextMovie());
+    EXPECT_EQ(g0->opened, (std::vector<std::wstring>{kC, kA, kB}));
+    EXPECT_EQ(app.PlayPosition, 2u);
+
+    // Another window never tries the failed files again.
+    FakeGraph* g1 = nullptr;
+    auto p1 = Player(1, &g1);
+    ASSERT_TRUE(p1->PlayNextMovie());
+    ASSERT_TRUE(p1->PlayNextMovie());
+    EXPECT_EQ(g1->opened, (std::vector<std::wstring>{kB, kB}));
+    EXPECT_FALSE(app.NoPlayableMovies);
+}
+
+TEST_F(PlayerTest, WholeListFailingSetsNoPlayableMoviesForEveryWindow) {
+    library.failing = {kA, kB, kC};
+    FakeGraph* g0 = nullptr;
+    auto p0 = Player(0, &g0);
+    p0->m_currentFile = L"stale";
+    EXPECT_FALSE(p0->PlayNextMovie());
+    EXPECT_EQ(g0->opened, (std::vector<std::wstring>{kA, kB, kC}));
+    EXPECT_TRUE(app.NoPlayableMovies);
+    EXPECT_TRUE(p0->m_currentFile.empty());
+
+    FakeGraph* g1 = nullptr;
+    auto p1 = Player(1, &g1);
+    p1->StartPlayback();
+    EXPECT_TRUE(g1->opened.empty());
+    EXPECT_EQ(g1->pauses, 0);
+}
+
+TEST_F(PlayerTest, NothingPlaysWithoutRendererOrList) {
+    for (int variant = 0; variant < 2; ++variant) {
+        SetList(variant == 0 ? std::vector<const wchar_t*>{kA} : std::vector<const wchar_t*>{});
+        app.Vmr9Available = variant != 0;
+        FakeGraph* g = nullptr;
+        auto p = Player(0, &g);
+        EXPECT_FALSE(p->PlayNextMovie());
+        p->StartPlayback();
+        EXPECT_TRUE(g->opened.empty());
+        EXPECT_FALSE(app.NoPlayableMovies); // not a failure of the files
+    }
+}
+
+TEST_F(PlayerTest, MuteSilencesEachOpenedGraphAndOffLeavesTheVolume) {
+    FakeGraph* g = nullptr;
+    auto p = Player(0, &g);
+    ASSERT_TRUE(p->OpenMovie(0));
+    EXPECT_EQ(g->volumes, std::vector<long>{-10000});
+    app.Mute = 0;
+    ASSERT_TRUE(p->OpenMovie(1));
+    EXPECT_EQ(g->volumes.size(), 1u);
+}
+
+// A window of the player on a double, which deletes itself when destroyed.
+CWndDraw* MakePlayerWindow(int index, std::unique_ptr<FakeGraph> graph) {
+    auto* p = new CWndDraw(1, index, std::move(graph));
+    const wchar_t* cls = AfxRegisterWndClass(0);
+    // Zero size: the test decides when playback starts.
+    if (!p->CreateEx(0, cls, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr)) {
+        delete p;
+        return nullptr;
+    }
+    return p;
+}
+
+TEST_F(PlayerTest, EndOfStreamStepsToTheNextMovieAndRunsItOtherEventsDoNot) {
+    auto graph = std::make_unique<FakeGraph>(library);
+    FakeGraph* g = graph.get();
+    CWndDraw* p = MakePlayerWindow(0, std::move(graph));
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(p->PlayNextMovie());
+
+    g->events = {EC_PAUSED, EC_ERRORABORT};
+    SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
+    EXPECT_EQ(g->runs, 0);
+    EXPECT_EQ(g->freed, 2);
+
+    g->events = {EC_COMPLETE};
+    SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    EXPECT_EQ(g->opened, (std::vector<std::wstring>{kA, kB}));
+    EXPECT_EQ(g->runs, 1);
+    EXPECT_EQ(p->m_currentFile, kB);
+
+    // When nothing opens any more the window keeps no graph and the loop ends.
+    library.failing = {kA, kB, kC};
+    g->events = {EC_COMPLETE, EC_COMPLETE};
+    SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    EXPECT_FALSE(g->isOpen);
+    EXPECT_TRUE(app.NoPlayableMovies);
+    EXPECT_EQ(g->runs, 1);
+    DestroyWindow(p->m_hWnd);
+}
+
+TEST_F(PlayerTest, DestroyedWindowWritesItsResumeEntry) {
+    Store(0, L"old.avi", L"99");
+    Store(1, L"old.avi", L"99");
+    auto graph = std::make_unique<FakeGraph>(library);
+    FakeGraph* g = graph.get();
+    CWndDraw* p0 = MakePlayerWindow(0, std::move(graph));
+    ASSERT_NE(p0, nullptr);
+    ASSERT_TRUE(p0->PlayNextMovie());
+    g->currentPosition = 98765432101LL;
+    DestroyWindow(p0->m_hWnd); // deletes the object
+    EXPECT_EQ(saver_test::IniString(ini, L"Wnd0_CurrentFileName"), kA);
+    EXPECT_EQ(saver_test::IniString(ini, L"Wnd0_Pos"), L"98765432101");
+
+    // A window that opened nothing replaces its old entry with an empty file and "0".
+    app.Vmr9Available = false;
+    CWndDraw* p1 = MakePlayerWindow(1, std::make_unique<FakeGraph>(library));
+    ASSERT_NE(p1, nullptr);
+    p1->StartPlayback();
+    DestroyWindow(p1->m_hWnd);
+    EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_CurrentFileName"), L"");
+    EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_Pos"), L"0");
+}
+
+TEST_F(PlayerTest, WindowHidesAtPaintWhenNothingCanPlay) {
+    CWndDraw* p = MakePlayerWindow(0, std::make_unique<FakeGraph>(library));
+    ASSERT_NE(p, nullptr);
+    SetWindowPos(p->m_hWnd, nullptr, 0, 0, 64, 64, SWP_NOZORDER | SWP_SHOWWINDOW);
+    UpdateWindow(p->m_hWnd);
+    EXPECT_TRUE(IsWindowVisible(p->m_hWnd));
+    app.NoPlayableMovies = true;
+    InvalidateRect(p->m_hWnd, nullptr, FALSE);
+    UpdateWindow(p->m_hWnd);
+    EXPECT_FALSE(IsWindowVisible(p->m_hWnd));
+    DestroyWindow(p->m_hWnd);
+}
+
+// With the real graph, a clip with sound and the null sound device.
+TEST_F(PlayerTest, MuteReachesTheRealGraphsVolume) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::wstring clip = saver_test::Clip(L"saver-green.mp4"); // H.264 with AAC
+    for (int mute : {1, 0}) {
+        app.Mute = mute;
+        app.Continue = 0;
+        SetList({clip.c_str()});
+        auto* p = new CWndDraw(1, 0);
+        const wchar_t* cls = AfxRegisterWndClass(0);
+        ASSERT_TRUE(
+            p->CreateEx(0, cls, L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr));
+        ASSERT_TRUE(p->m_started);
+        auto* real = dynamic_cast<MovieGraphPlayer*>(p->m_graph.get());
+        ASSERT_NE(real, nullptr);
+        ASSERT_TRUE(real->Graph.Audio);
+        long volume = 1;
+        ASSERT_EQ(real->Graph.Audio->get_Volume(&volume), S_OK) << "mute " << mute;
+        EXPECT_EQ(volume, mute ? -10000 : 0);
+        DestroyWindow(p->m_hWnd);
+    }
+}
+
+} // namespace

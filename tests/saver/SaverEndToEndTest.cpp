@@ -1,0 +1,312 @@
+// The real Orsetta.scr /s, staged in a folder of its own with its INI and list, on the
+// generated clips: tiles, pictures, exit on input, resume entries, and the screens shown
+// when nothing can play.
+#include <gtest/gtest.h>
+
+#include <dshow.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "SaverTestSupport.h"
+#include "TestFiles.h"
+
+using namespace saver_test;
+using testing_support::TempDir;
+
+namespace {
+
+const wchar_t* const kClips[] = {L"saver-red.avi", L"saver-green.mp4", L"saver-blue.wmv",
+                                 L"saver-yellow.avi"};
+const Rgb kColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+
+struct Options {
+    int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
+};
+
+// A copy of the program with its own settings and list.
+class Stage {
+public:
+    Stage() {
+        program = dir.File(L"Orsetta.scr");
+        ini = dir.File(L"Orsetta.ini");
+        copied = CopyFileW(testing_support::ProductPath().c_str(), program.c_str(), FALSE) != 0;
+    }
+    void SetOptions(const Options& o) {
+        const std::pair<const wchar_t*, int> keys[] = {{L"Continue", o.continueOn},
+                                                       {L"Mute", o.mute},
+                                                       {L"Shuffle", o.shuffle},
+                                                       {L"ScreenCountMode", o.screenCountMode}};
+        for (const auto& [key, value] : keys)
+            WritePrivateProfileStringW(L"Ver1", key, std::to_wstring(value).c_str(), ini.c_str());
+    }
+    // ASCII paths only, so the list's code page does not matter here.
+    void SetList(const std::vector<std::wstring>& paths) {
+        std::string bytes = "#Movie File List\n";
+        for (const auto& p : paths)
+            bytes += std::string(p.begin(), p.end()) + "\n";
+        testing_support::WriteBytes(dir.File(L"Orsetta.mflst"), bytes);
+    }
+
+    TempDir dir;
+    std::wstring program, ini;
+    bool copied = false;
+};
+
+// One run of the saver process.
+class SaverRun {
+public:
+    bool Start(const Stage& stage) {
+        std::wstring line = L"\"" + stage.program + L"\" /s";
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        std::vector<wchar_t> cmd(line.begin(), line.end());
+        cmd.push_back(L'\0');
+        started = GetTickCount();
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return false;
+        return true;
+    }
+    ~SaverRun() {
+        if (pi.hProcess != nullptr) {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(pi.hProcess, 1);
+                WaitForSingleObject(pi.hProcess, 5000);
+            }
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    // The topmost borderless host window, once it exists.
+    HWND WaitForHost(DWORD timeoutMs = 20000) {
+        while (GetTickCount() - started < timeoutMs) {
+            for (HWND w : ProcessWindows(pi.dwProcessId)) {
+                const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+                const LONG_PTR exStyle = GetWindowLongPtrW(w, GWL_EXSTYLE);
+                if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0)
+                    return host = w;
+            }
+            Sleep(50);
+        }
+        return nullptr;
+    }
+    // Posts the input and measures how long the process takes to end (-1: not in 5 s).
+    long EndWith(UINT message, WPARAM wParam, LPARAM lParam) {
+        PostMessageW(host, message, wParam, lParam);
+        const DWORD start = GetTickCount();
+        if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0)
+            return -1;
+        return static_cast<long>(GetTickCount() - start);
+    }
+    bool Alive() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+    PROCESS_INFORMATION pi = {};
+    HWND host = nullptr;
+    DWORD started = 0;
+};
+
+std::wstring ArtifactName(const std::wstring& name) {
+    return ArtifactDir() + L"\\" + name;
+}
+
+RECT Inner(const RECT& tile) {
+    // The middle of the tile: inside the picture whatever its bands.
+    const int w = tile.right - tile.left, h = tile.bottom - tile.top;
+    return RECT{tile.left + w / 5, tile.top + h / 5, tile.right - w / 5, tile.bottom - h / 5};
+}
+
+// Tiles of a grid, as the host lays them out on this screen.
+std::vector<RECT> ExpectedTiles(int side) {
+    const int w = GetSystemMetrics(SM_CXSCREEN) / side, h = GetSystemMetrics(SM_CYSCREEN) / side;
+    std::vector<RECT> tiles;
+    for (int i = 0; i < side * side; ++i)
+        tiles.push_back(
+            RECT{w * (i % side), h * (i / side), w * (i % side + 1), h * (i / side + 1)});
+    return tiles;
+}
+
+// Runs the saver in a grid until every tile shows its clip, checks rectangles and moving
+// pictures, then ends it by the given input. Returns each tile's stored position.
+std::vector<long long> RunGrid(Stage& stage, int mode, bool endByMouse, const std::wstring& shot) {
+    const int side = mode + 1;
+    const std::vector<RECT> tiles = ExpectedTiles(side);
+    SaverRun run;
+    EXPECT_TRUE(run.Start(stage));
+    HWND host = run.WaitForHost();
+    EXPECT_NE(host, nullptr);
+    if (host == nullptr)
+        return {};
+
+    // Tiles in creation order with their rectangles.
+    std::vector<HWND> children;
+    while (GetTickCount() - run.started < 20000 &&
+           (children = ChildWindows(host)).size() < tiles.size())
+        Sleep(50);
+    EXPECT_EQ(children.size(), tiles.size());
+    for (size_t i = 0; i < children.size() && i < tiles.size(); ++i) {
+        RECT r = {};
+        GetWindowRect(children[i], &r);
+        EXPECT_TRUE(EqualRect(&r, &tiles[i]))
+            << "tile " << i << ": " << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+    }
+
+    // Every tile shows its clip's colour (list order: tile i plays clip i mod 4).
+    Screenshot first;
+    bool allShown = false;
+    while (!allShown && GetTickCount() - run.started < 30000) {
+        Sleep(200);
+        if (!first.Capture())
+            continue;
+        allShown = true;
+        for (size_t i = 0; i < tiles.size(); ++i)
+            allShown = allShown && Near(first.Mean(Inner(tiles[i])), kColours[i % 4]);
+    }
+    const DWORD allShownAfter = GetTickCount() - run.started;
+    first.SaveBmp(ArtifactName(shot));
+    EXPECT_TRUE(allShown) << "see " << std::string(shot.begin(), shot.end());
+    std::printf("[measure] %zu tile(s): every tile showing its clip %lu ms after the start\n",
+                tiles.size(), static_cast<unsigned long>(allShownAfter));
+    Sleep(500);
+    Screenshot second;
+    EXPECT_TRUE(second.Capture());
+    for (size_t i = 0; i < tiles.size(); ++i)
+        EXPECT_GT(second.Differences(first, tiles[i]), 100u) << "tile " << i << " did not move";
+
+    long took = 0;
+    if (endByMouse) {
+        // The first position is only recorded, and repeating it closes nothing.
+        PostMessageW(host, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        PostMessageW(host, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        Sleep(300);
+        EXPECT_TRUE(run.Alive());
+        took = run.EndWith(WM_MOUSEMOVE, 0, MAKELPARAM(11, 10));
+    } else {
+        took = run.EndWith(WM_KEYDOWN, VK_SPACE, 0);
+    }
+    EXPECT_GE(took, 0);
+    EXPECT_LT(took, 1000);
+    std::printf("[measure] %zu tile(s): ended %ld ms after the input\n", tiles.size(), took);
+
+    std::vector<long long> positions;
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const std::wstring n = std::to_wstring(i);
+        EXPECT_EQ(IniString(stage.ini, L"Wnd" + n + L"_CurrentFileName"), Clip(kClips[i % 4]));
+        positions.push_back(_wtoi64(IniString(stage.ini, L"Wnd" + n + L"_Pos").c_str()));
+        EXPECT_GT(positions.back(), 0) << "tile " << i;
+    }
+    return positions;
+}
+
+std::vector<std::wstring> AllClips() {
+    std::vector<std::wstring> list;
+    for (const wchar_t* c : kClips)
+        list.push_back(Clip(c));
+    return list;
+}
+
+TEST(SaverEndToEnd, OneTileInListOrderEndsOnMouse) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({0, 1, 0, 0});
+    stage.SetList(AllClips());
+    RunGrid(stage, 0, true, L"saver-1-tile.bmp");
+}
+
+TEST(SaverEndToEnd, FourTilesEndOnKeyAndResumeFurtherOnNextRun) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({1, 1, 0, 1});
+    stage.SetList(AllClips());
+    const std::vector<long long> firstRun = RunGrid(stage, 1, false, L"saver-4-tiles.bmp");
+    const std::vector<long long> secondRun = RunGrid(stage, 1, false, L"saver-4-tiles-resumed.bmp");
+    ASSERT_EQ(firstRun.size(), 4u);
+    ASSERT_EQ(secondRun.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_GT(secondRun[i], firstRun[i]) << "tile " << i << " did not resume";
+}
+
+TEST(SaverEndToEnd, NineTilesEndOnMouse) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({0, 1, 0, 2});
+    stage.SetList(AllClips());
+    RunGrid(stage, 2, true, L"saver-9-tiles.bmp");
+}
+
+// Runs the saver where nothing can play; checks the host's text (or black) and the exit.
+void RunWithoutPlayback(Stage& stage, const wchar_t* expectedText, const std::wstring& shot) {
+    SaverRun run;
+    ASSERT_TRUE(run.Start(stage));
+    HWND host = run.WaitForHost();
+    ASSERT_NE(host, nullptr);
+    Sleep(1500); // tiles open (or fail) and hide; the host repaints
+    for (HWND child : ChildWindows(host))
+        EXPECT_FALSE(IsWindowVisible(child)) << "a tile stayed visible";
+    Screenshot screen;
+    ASSERT_TRUE(screen.Capture());
+    screen.SaveBmp(ArtifactName(shot));
+    const RECT all = {0, 0, screen.Width(), screen.Height()};
+    if (expectedText == nullptr) {
+        EXPECT_TRUE(ChildWindows(host).empty());
+        EXPECT_LT(screen.BrightShare(all, 60), 0.0001);
+    } else {
+        const Screenshot text = RenderStatusText(expectedText, screen.Width(), screen.Height());
+        EXPECT_TRUE(TextMatches(screen, text, 64)) << "the host's text differs";
+        const RECT below = {0, 64, screen.Width(), screen.Height()};
+        EXPECT_LT(screen.BrightShare(below, 60), 0.0001);
+    }
+    const long took = run.EndWith(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_GE(took, 0);
+    EXPECT_LT(took, 1000);
+}
+
+TEST(SaverEndToEnd, EmptyListShowsItsMessage) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({});
+    stage.SetList({});
+    RunWithoutPlayback(stage, L"ムービーファイルリストが空です", L"saver-empty-list.bmp");
+}
+
+TEST(SaverEndToEnd, AllUnplayableShowsItsMessageAndStartsNoTile) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({});
+    const std::wstring bad1 = stage.dir.File(L"bad1.avi"), bad2 = stage.dir.File(L"bad2.mp4");
+    testing_support::WriteBytes(bad1, "not a movie");
+    testing_support::WriteBytes(bad2, "not a movie either");
+    stage.SetList({bad1, bad2, stage.dir.File(L"missing.avi")});
+    RunWithoutPlayback(stage, L"再生可能なムービーファイルがありません", L"saver-unplayable.bmp");
+    // Tiles that opened nothing store no file.
+    EXPECT_EQ(IniString(stage.ini, L"Wnd0_CurrentFileName"), L"");
+    EXPECT_EQ(IniString(stage.ini, L"Wnd3_Pos"), L"0");
+}
+
+TEST(SaverEndToEnd, UnknownScreenCountModeStaysBlack) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({0, 1, 0, 5});
+    stage.SetList(AllClips());
+    RunWithoutPlayback(stage, nullptr, L"saver-mode-5.bmp");
+}
+
+// Runs only where the renderer's library is disabled for this program and the saver it
+// starts (ctest's saver_e2e_no_renderer sets WINEDLLOVERRIDES=quartz=d).
+TEST(SaverEndToEnd, WithoutRendererShowsItsMessage) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IBaseFilter* probe = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IBaseFilter, reinterpret_cast<void**>(&probe)))) {
+        probe->Release();
+        GTEST_SKIP() << "the renderer is available here; see saver_e2e_no_renderer";
+    }
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({});
+    stage.SetList(AllClips());
+    RunWithoutPlayback(stage, L"システムがVMR9に対応していません", L"saver-no-renderer.bmp");
+}
+
+} // namespace

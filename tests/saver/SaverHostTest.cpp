@@ -1,0 +1,172 @@
+// The saver host in this process, on the generated clips: a tile whose window cannot be
+// made does not hold up the others nor the exit; and start-up time and frame rate per tile.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "KvVmrSurfaceAllocator.h"
+#include "OrsettaApp.h"
+#include "SaverTestSupport.h"
+#include "TestFiles.h"
+#include "WndSaver.h"
+#include "WndSaverBase.h"
+
+using testing_support::TempDir;
+
+namespace {
+
+class SaverHostTest : public testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ini = dir.File(L"Orsetta.ini");
+        free(const_cast<wchar_t*>(app.m_pszProfileName));
+        app.m_pszProfileName = _wcsdup(ini.c_str());
+        app.Vmr9Available = true;
+        app.Shuffle = 0;
+        app.Continue = 0;
+        app.Mute = 1;
+        for (const wchar_t* name :
+             {L"saver-red.avi", L"saver-green.mp4", L"saver-blue.wmv", L"saver-yellow.avi"})
+            app.MovieList.push_back(MovieEntry{saver_test::Clip(name), EntryState::NotTried});
+        app.BuildPlayOrder();
+    }
+
+    // Creates the host over the screen; the object deletes itself with its window.
+    HWND StartHost(CWndSaverBase** host) {
+        *host = new CWndSaverBase;
+        const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (!(*host)->Create(screen)) {
+            delete *host;
+            return nullptr;
+        }
+        return (*host)->m_hWnd;
+    }
+
+    static MovieGraph* GraphOf(CWndSaver* player) {
+        auto* real = dynamic_cast<MovieGraphPlayer*>(player->m_graph.get());
+        return real != nullptr ? &real->Graph : nullptr;
+    }
+
+    static int PlayerCount(const CWndSaverBase* host) {
+        int n = 0;
+        while (n < CWndSaverBase::kMaxPlayers && host->m_players[n] != nullptr)
+            ++n;
+        return n;
+    }
+
+    // Every listed tile's graph is running and has presented a frame.
+    static bool AllRunning(const CWndSaverBase* host, int expected) {
+        if (PlayerCount(host) != expected)
+            return false;
+        for (int i = 0; i < expected; ++i) {
+            MovieGraph* g = GraphOf(host->m_players[i]);
+            if (g == nullptr || !g->Control || !g->Allocator)
+                return false;
+            OAFilterState state = State_Stopped;
+            if (g->Control->GetState(0, &state) != S_OK || state != State_Running)
+                return false;
+            if (g->Allocator->PresentedFrames() < 2)
+                return false;
+        }
+        return true;
+    }
+
+    static void CloseByKey(HWND host) {
+        PostMessageW(host, WM_KEYDOWN, VK_SPACE, 0);
+        const DWORD start = GetTickCount();
+        while (IsWindow(host) && GetTickCount() - start < 5000)
+            saver_test::PumpFor(10);
+    }
+
+    TempDir dir;
+    std::wstring ini;
+    COrsettaApp app;
+};
+
+// Refuses the creation of the second tile window of this thread.
+HHOOK g_hook = nullptr;
+int g_childCreations = 0;
+LRESULT CALLBACK RefuseSecondTile(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+        if ((create->style & WS_CHILD) != 0 && ++g_childCreations == 2)
+            return 1;
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+TEST_F(SaverHostTest, TileThatCannotBeMadeDoesNotHoldUpTheOthersOrTheExit) {
+    app.ScreenCountMode = 1;
+    g_childCreations = 0;
+    g_hook = SetWindowsHookExW(WH_CBT, &RefuseSecondTile, nullptr, GetCurrentThreadId());
+    ASSERT_NE(g_hook, nullptr);
+    CWndSaverBase* host = nullptr;
+    HWND hostWnd = StartHost(&host);
+    ASSERT_NE(hostWnd, nullptr);
+    const DWORD start = GetTickCount();
+    while (!AllRunning(host, 3) && GetTickCount() - start < 15000)
+        saver_test::PumpFor(20);
+    UnhookWindowsHookEx(g_hook);
+    ASSERT_TRUE(AllRunning(host, 3));
+    EXPECT_EQ(host->m_players[0]->m_windowIndex, 0);
+    EXPECT_EQ(host->m_players[1]->m_windowIndex, 2);
+    EXPECT_EQ(host->m_players[2]->m_windowIndex, 3);
+    EXPECT_EQ(saver_test::ChildWindows(hostWnd).size(), 3u);
+
+    const DWORD before = GetTickCount();
+    CloseByKey(hostWnd);
+    EXPECT_FALSE(IsWindow(hostWnd));
+    EXPECT_LT(GetTickCount() - before, 1000u);
+    // The tiles that existed took the first three slots and wrote their entries; the one
+    // that never existed wrote nothing.
+    const int tiles[] = {0, 2, 3};
+    for (size_t slot = 0; slot < 3; ++slot) {
+        const std::wstring n = std::to_wstring(tiles[slot]);
+        EXPECT_EQ(saver_test::IniString(ini, L"Wnd" + n + L"_CurrentFileName"),
+                  app.MovieList[slot].Path);
+        EXPECT_GT(_wtoi64(saver_test::IniString(ini, L"Wnd" + n + L"_Pos").c_str()), 0);
+    }
+    EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_CurrentFileName"), L"");
+}
+
+// Not a check but a measurement, printed for the record: how long until every tile runs
+// and presents, and how many frames each tile presents per second (the clips have 25).
+TEST_F(SaverHostTest, MeasureStartAndFrameRatePerTile) {
+    for (int mode : {0, 1, 2}) {
+        app.ScreenCountMode = mode;
+        app.BuildPlayOrder();
+        const int tiles = (mode + 1) * (mode + 1);
+        CWndSaverBase* host = nullptr;
+        const DWORD start = GetTickCount();
+        HWND hostWnd = StartHost(&host);
+        ASSERT_NE(hostWnd, nullptr);
+        while (!AllRunning(host, tiles) && GetTickCount() - start < 30000)
+            saver_test::PumpFor(10);
+        const DWORD startup = GetTickCount() - start;
+        ASSERT_TRUE(AllRunning(host, tiles)) << "mode " << mode;
+        std::vector<LONG> before(static_cast<size_t>(tiles));
+        for (int i = 0; i < tiles; ++i)
+            before[static_cast<size_t>(i)] =
+                GraphOf(host->m_players[i])->Allocator->PresentedFrames();
+        const DWORD sampleStart = GetTickCount();
+        saver_test::PumpFor(3000);
+        const double seconds = (GetTickCount() - sampleStart) / 1000.0;
+        std::printf("[measure] %d tile(s): all running and presenting after %lu ms; fps per tile:",
+                    tiles, static_cast<unsigned long>(startup));
+        for (int i = 0; i < tiles; ++i) {
+            const LONG frames = GraphOf(host->m_players[i])->Allocator->PresentedFrames() -
+                                before[static_cast<size_t>(i)];
+            std::printf(" %.1f", frames / seconds);
+            EXPECT_GT(frames, 0) << "tile " << i << " of " << tiles;
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+        CloseByKey(hostWnd);
+        ASSERT_FALSE(IsWindow(hostWnd));
+    }
+}
+
+} // namespace
