@@ -236,27 +236,37 @@ TEST(SaverEndToEnd, NineTilesEndOnMouse) {
 }
 
 // Runs the saver where nothing can play; checks the host's text (or black) and the exit.
-void RunWithoutPlayback(Stage& stage, const wchar_t* expectedText, const std::wstring& shot) {
+void RunWithoutPlayback(Stage& stage, const wchar_t* expectedText, size_t tiles,
+                        const std::wstring& shot) {
     SaverRun run;
     ASSERT_TRUE(run.Start(stage));
     HWND host = run.WaitForHost();
     ASSERT_NE(host, nullptr);
-    Sleep(1500); // tiles open (or fail) and hide; the host repaints
-    for (HWND child : ChildWindows(host))
-        EXPECT_FALSE(IsWindowVisible(child)) << "a tile stayed visible";
+    // Polled: the tiles open (or fail) and hide, then the host's text shows.
     Screenshot screen;
-    ASSERT_TRUE(screen.Capture());
-    screen.SaveBmp(ArtifactName(shot));
-    const RECT all = {0, 0, screen.Width(), screen.Height()};
-    if (expectedText == nullptr) {
-        EXPECT_TRUE(ChildWindows(host).empty());
-        EXPECT_LT(screen.BrightShare(all, 60), 0.0001);
-    } else {
-        const Screenshot text = RenderStatusText(expectedText, screen.Width(), screen.Height());
-        EXPECT_TRUE(TextMatches(screen, text, 64)) << "the host's text differs";
+    bool shown = false;
+    size_t children = 0, visible = 0;
+    while (!shown && GetTickCount() - run.started < 20000) {
+        Sleep(200);
+        const std::vector<HWND> found = ChildWindows(host);
+        children = found.size();
+        visible = 0;
+        for (HWND child : found)
+            visible += IsWindowVisible(child) ? 1 : 0;
+        if (children != tiles || visible != 0 || !screen.Capture())
+            continue;
+        const RECT all = {0, 0, screen.Width(), screen.Height()};
         const RECT below = {0, 64, screen.Width(), screen.Height()};
-        EXPECT_LT(screen.BrightShare(below, 60), 0.0001);
+        if (expectedText == nullptr)
+            shown = screen.BrightShare(all, 60) < 0.0001;
+        else
+            shown = TextMatches(screen, RenderStatusText(expectedText, screen.Width(), 64), 64) &&
+                    screen.BrightShare(below, 60) < 0.0001;
     }
+    screen.SaveBmp(ArtifactName(shot));
+    EXPECT_EQ(children, tiles);
+    EXPECT_EQ(visible, 0u) << "a tile stayed visible";
+    EXPECT_TRUE(shown) << (expectedText != nullptr ? "the host's text differs" : "not black");
     const long took = run.EndWith(WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_GE(took, 0);
     EXPECT_LT(took, 1000);
@@ -267,7 +277,7 @@ TEST(SaverEndToEnd, EmptyListShowsItsMessage) {
     ASSERT_TRUE(stage.copied);
     stage.SetOptions({});
     stage.SetList({});
-    RunWithoutPlayback(stage, L"ムービーファイルリストが空です", L"saver-empty-list.bmp");
+    RunWithoutPlayback(stage, L"ムービーファイルリストが空です", 4, L"saver-empty-list.bmp");
 }
 
 TEST(SaverEndToEnd, AllUnplayableShowsItsMessageAndStartsNoTile) {
@@ -278,7 +288,8 @@ TEST(SaverEndToEnd, AllUnplayableShowsItsMessageAndStartsNoTile) {
     testing_support::WriteBytes(bad1, "not a movie");
     testing_support::WriteBytes(bad2, "not a movie either");
     stage.SetList({bad1, bad2, stage.dir.File(L"missing.avi")});
-    RunWithoutPlayback(stage, L"再生可能なムービーファイルがありません", L"saver-unplayable.bmp");
+    RunWithoutPlayback(stage, L"再生可能なムービーファイルがありません", 4,
+                       L"saver-unplayable.bmp");
     // Tiles that opened nothing store no file.
     EXPECT_EQ(IniString(stage.ini, L"Wnd0_CurrentFileName"), L"");
     EXPECT_EQ(IniString(stage.ini, L"Wnd3_Pos"), L"0");
@@ -289,7 +300,7 @@ TEST(SaverEndToEnd, UnknownScreenCountModeStaysBlack) {
     ASSERT_TRUE(stage.copied);
     stage.SetOptions({0, 1, 0, 5});
     stage.SetList(AllClips());
-    RunWithoutPlayback(stage, nullptr, L"saver-mode-5.bmp");
+    RunWithoutPlayback(stage, nullptr, 0, L"saver-mode-5.bmp");
 }
 
 // Runs only where the renderer's library is disabled for this program and the saver it
@@ -306,7 +317,7 @@ TEST(SaverEndToEnd, WithoutRendererShowsItsMessage) {
     ASSERT_TRUE(stage.copied);
     stage.SetOptions({});
     stage.SetList(AllClips());
-    RunWithoutPlayback(stage, L"システムがVMR9に対応していません", L"saver-no-renderer.bmp");
+    RunWithoutPlayback(stage, L"システムがVMR9に対応していません", 4, L"saver-no-renderer.bmp");
 }
 
 } // namespace
