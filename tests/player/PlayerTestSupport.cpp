@@ -237,6 +237,23 @@ STDMETHODIMP DeviceDouble::Present(const RECT* source, const RECT* dest, HWND wi
     return m_Inner->Present(source, dest, window, dirty);
 }
 
+STDMETHODIMP DeviceDouble::GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type,
+                                         IDirect3DSurface9** surface) {
+    if (FAILED(BackBufferResult)) {
+        return BackBufferResult;
+    }
+    return m_Inner->GetBackBuffer(chain, index, type, surface);
+}
+
+STDMETHODIMP DeviceDouble::BeginScene() {
+    return FAILED(BeginSceneResult) ? BeginSceneResult : m_Inner->BeginScene();
+}
+
+STDMETHODIMP DeviceDouble::EndScene() {
+    ++EndSceneCalls;
+    return m_Inner->EndScene();
+}
+
 STDMETHODIMP DeviceDouble::GetDeviceCaps(D3DCAPS9* caps) {
     HRESULT hr = m_Inner->GetDeviceCaps(caps);
     if (SUCCEEDED(hr) && DemandPowerOfTwo) {

@@ -77,11 +77,18 @@ public:
     STDMETHODIMP Present(const RECT* source, const RECT* dest, HWND window,
                          const RGNDATA* dirty) override;
     STDMETHODIMP TestCooperativeLevel() override { return CooperativeLevel; }
+    STDMETHODIMP GetBackBuffer(UINT chain, UINT index, D3DBACKBUFFER_TYPE type,
+                               IDirect3DSurface9** surface) override;
+    STDMETHODIMP BeginScene() override;
+    STDMETHODIMP EndScene() override;
     STDMETHODIMP GetDeviceCaps(D3DCAPS9* caps) override;
 
     HRESULT PresentResult = S_OK; // anything but S_OK is answered without presenting
     HRESULT CooperativeLevel = D3D_OK;
     bool DemandPowerOfTwo = false;
+    HRESULT BackBufferResult = S_OK; // a failure is answered without a back buffer
+    HRESULT BeginSceneResult = S_OK;
+    int EndSceneCalls = 0;
 
 private:
     volatile LONG m_Refs = 1;
