@@ -26,7 +26,8 @@ void CWndPreview::PostNcDestroy() {
 void CWndPreview::OnPaint() {
     CPaintDC dc(this);
     RECT client = {};
-    GetClientRect(&client);
+    if (!::GetClientRect(m_hWnd, &client))
+        return; // nothing to draw into; the class brush has painted black
     dc.FillSolidRect(client, RGB(0, 0, 0));
     dc.SetBkColor(RGB(0, 0, 0));
     dc.SetTextColor(RGB(255, 255, 255));

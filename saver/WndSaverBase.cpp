@@ -73,7 +73,8 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
         player->m_autoDelete = 1;
         m_players[filled++] = player;
     }
-    PostMessage(WM_APP_RUNPLAYERS);
+    if (!PostMessage(WM_APP_RUNPLAYERS))
+        OnRunPlayers(0, 0); // a full queue: start them now rather than never
     return 0;
 }
 
@@ -83,7 +84,11 @@ LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        if (!player->m_started) {
+        // A tile without area never gets the size that starts it; it is not waited for.
+        RECT client = {};
+        const bool hasArea = ::GetClientRect(player->m_hWnd, &client) &&
+                             client.right > client.left && client.bottom > client.top;
+        if (!player->m_started && hasArea) {
             if (SetTimer(kRunPlayersTimer, kRunPlayersRetryMs) == 0)
                 PostMessage(WM_APP_RUNPLAYERS); // no timer left: retry as soon as possible
             return 0;
@@ -179,7 +184,8 @@ void CWndSaverBase::OnSysKeyDown(UINT key, UINT repeat, UINT flags) {
 void CWndSaverBase::OnPaint() {
     CPaintDC dc(this);
     RECT client = {};
-    GetClientRect(&client);
+    if (!::GetClientRect(m_hWnd, &client))
+        return; // nothing to draw into; the class brush has painted black
     dc.FillSolidRect(client, RGB(0, 0, 0));
     dc.SetBkColor(RGB(0, 0, 0));
     dc.SetTextColor(RGB(255, 255, 255));
@@ -197,6 +203,7 @@ void CWndSaverBase::OnPaint() {
 
 void CWndSaverBase::OnSize(UINT type, int cx, int cy) {
     CWnd::OnSize(type, cx, cy);
+    // Deferred until the window is fully made; should the post fail, the next size retries.
     if (cx > 0 && cy > 0 && !m_playersCreated)
         PostMessage(WM_APP_CREATEPLAYERS);
 }
