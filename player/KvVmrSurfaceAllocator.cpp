@@ -245,6 +245,9 @@ STDMETHODIMP CKvVmrSurfaceAllocator::PresentImage(DWORD_PTR, VMR9PresentationInf
     if (!SetUpDevice()) {
         return E_FAIL;
     }
+    if (!m_Notify) {
+        return E_FAIL; // no renderer to hand the new device to
+    }
     HMONITOR monitor = m_Direct3D->GetAdapterMonitor(D3DADAPTER_DEFAULT);
     hr = m_Notify->ChangeD3DDevice(m_Device.Get(), monitor);
     if (FAILED(hr)) {
