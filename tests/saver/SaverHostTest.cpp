@@ -132,6 +132,46 @@ TEST_F(SaverHostTest, TileThatCannotBeMadeDoesNotHoldUpTheOthersOrTheExit) {
     EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_CurrentFileName"), L"");
 }
 
+// A tile that has not cued keeps the host waiting; real input must still end the saver
+// (posted messages are taken before input, so the wait must not be a stream of posts).
+TEST_F(SaverHostTest, WaitingForATileDoesNotStarveInput) {
+    app.ScreenCountMode = 0;
+    CWndSaverBase* host = nullptr;
+    HWND hostWnd = StartHost(&host);
+    ASSERT_NE(hostWnd, nullptr);
+    // Dispatch one message at a time until the tile exists, then make it look uncued
+    // before the host's start message is handled.
+    const DWORD start = GetTickCount();
+    while (host->m_players[0] == nullptr && GetTickCount() - start < 15000) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        else
+            Sleep(1);
+    }
+    ASSERT_NE(host->m_players[0], nullptr);
+    host->m_players[0]->m_started = false;
+    saver_test::PumpFor(300);
+    ASSERT_TRUE(IsWindow(hostWnd));
+    MovieGraph* graph = GraphOf(host->m_players[0]);
+    ASSERT_NE(graph, nullptr);
+    OAFilterState state = State_Running;
+    ASSERT_TRUE(graph->Control);
+    graph->Control->GetState(0, &state);
+    EXPECT_NE(state, State_Running); // still waiting
+
+    SetForegroundWindow(hostWnd);
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = VK_SPACE;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+    const DWORD before = GetTickCount();
+    while (IsWindow(hostWnd) && GetTickCount() - before < 3000)
+        saver_test::PumpFor(10);
+    EXPECT_FALSE(IsWindow(hostWnd)) << "the key press was never read";
+}
+
 // Not a check but a measurement, printed for the record: how long until every tile runs
 // and presents, and how many frames each tile presents per second (the clips have 25).
 TEST_F(SaverHostTest, MeasureStartAndFrameRatePerTile) {

@@ -250,7 +250,10 @@ void PumpFor(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Bounded too while messages keep coming, so a window that floods its own queue
+        // fails a test instead of hanging it.
+        while (GetTickCount() - start < milliseconds &&
+               PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
