@@ -1,9 +1,16 @@
 // The three run modes, each handing over to the windows of its subsystem.
 #include "OrsettaApp.h"
+#include "OrsettaDlg.h"
 #include "WndPreview.h"
 #include "WndSaverBase.h"
 
-BOOL COrsettaApp::RunConfiguration(HWND /*owner*/) {
+BOOL COrsettaApp::RunConfiguration(HWND owner) {
+    COrsettaDlg dialog(owner != nullptr ? CWnd::FromHandle(owner) : nullptr);
+    m_pMainWnd = &dialog;
+    // Only OK hands the dialog's values over; anything else saves nothing.
+    if (dialog.DoModal() == IDOK)
+        SaveSettings();
+    m_pMainWnd = nullptr;
     return FALSE;
 }
 

@@ -1,0 +1,45 @@
+#pragma once
+// Finding and driving dialogs with window messages, from the test's own thread or another
+// process, and saving what a window shows.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+// A visible top-level dialog (class #32770) of the process whose caption is `caption`
+// (any caption when null); waits up to timeoutMs.
+HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs = 10000);
+// A message box of the process showing `text`.
+HWND WaitForMessageBox(DWORD processId, const wchar_t* text, DWORD timeoutMs = 10000);
+// A top-level window of the process with the class name; waits up to timeoutMs.
+HWND WaitForClass(DWORD processId, const wchar_t* className, DWORD timeoutMs = 10000);
+bool WaitGone(HWND window, DWORD timeoutMs = 10000);
+
+std::wstring Text(HWND window);
+std::vector<std::wstring> ListItems(HWND list);
+std::vector<int> ListSelection(HWND list);
+std::vector<std::wstring> ComboItems(HWND combo);
+
+// Clicks a dialog's button with BM_CLICK; posted when the click opens something modal.
+void Click(HWND dialog, int id);
+void PostClick(HWND dialog, int id);
+
+// A drop of these names as the shell makes it: a DROPFILES block in global memory.
+HDROP MakeDrop(const std::vector<std::wstring>& names);
+
+// Copies what the screen shows of the window into a 24-bit BMP file.
+bool SaveWindowBitmap(HWND window, const std::wstring& path);
+// <build>\artifacts\, made when missing.
+std::wstring ArtifactsFolder();
+
+// The absolute form of a path.
+std::wstring FullPath(const std::wstring& path);
+
+// Bytes of a wide text in the ANSI code page.
+std::string Ansi(const std::wstring& text);
+
+} // namespace uitest

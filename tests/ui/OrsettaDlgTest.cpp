@@ -1,0 +1,437 @@
+// The settings dialog and the about box run in this process against a test application
+// object, driven from a second thread with window messages while DoModal runs here.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "AboutDlg.h"
+#include "DialogDriver.h"
+#include "ListCases.h"
+#include "OrsettaApp.h"
+#include "OrsettaDlg.h"
+#include "TestFiles.h"
+
+COrsettaApp theTestApp;
+
+namespace {
+
+using namespace uitest;
+using testing_support::TempDir;
+
+// Gives the tests the dialog's state that no message shows.
+class TestDlg : public COrsettaDlg {
+public:
+    TestDlg() : COrsettaDlg(nullptr) {}
+    int32_t MaxTextExtent() const { return maxTextExtent; }
+};
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = GetOrsettaApp();
+        app->InitialDir.clear();
+        app->Continue = app->Mute = app->Shuffle = app->ScreenCountMode = 1;
+        app->MovieList.clear();
+    }
+
+    void SetList(const std::vector<std::wstring>& paths) {
+        app->MovieList.clear();
+        for (const std::wstring& p : paths)
+            app->MovieList.push_back(MovieEntry{p, EntryState::NotTried});
+    }
+
+    std::vector<std::wstring> StoredList() const {
+        std::vector<std::wstring> paths;
+        for (const MovieEntry& e : app->MovieList) {
+            EXPECT_EQ(e.State, EntryState::NotTried);
+            paths.push_back(e.Path);
+        }
+        return paths;
+    }
+
+    // Runs the dialog modally here while `drive` works on it from another thread; the
+    // dialog is cancelled afterwards if the driver left it open.
+    INT_PTR Run(TestDlg& dialog, const std::function<void(HWND)>& drive) {
+        std::thread driver([&] {
+            HWND window = WaitForDialog(GetCurrentProcessId(), L"Orsetta");
+            if (window == nullptr) {
+                ADD_FAILURE() << "the settings dialog did not appear";
+                return;
+            }
+            drive(window);
+            if (IsWindow(window))
+                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        const INT_PTR result = dialog.DoModal();
+        driver.join();
+        return result;
+    }
+
+    COrsettaApp* app = nullptr;
+};
+
+TEST_F(DialogTest, ListEditingOnTheRealListBox) {
+    for (const ListCase& c : ListCases()) {
+        SCOPED_TRACE(c.name);
+        SetList(c.items);
+        TestDlg dialog;
+        Run(dialog, [&](HWND dlg) {
+            HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+            for (int i : c.selected)
+                SendMessageW(list, LB_SETSEL, TRUE, i);
+            const int id = c.command == Command::Delete      ? IDC_DELETE
+                           : c.command == Command::DeleteAll ? IDC_DELETE_ALL
+                           : c.command == Command::MoveUp    ? IDC_MOVE_UP
+                                                             : IDC_MOVE_DOWN;
+            Click(dlg, id);
+            EXPECT_EQ(ListItems(list), c.expectedItems);
+            EXPECT_EQ(ListSelection(list), c.expectedSelected);
+            Click(dlg, IDOK);
+        });
+        EXPECT_EQ(StoredList(), c.expectedItems);
+    }
+}
+
+TEST_F(DialogTest, HorizontalRangeNeverShrinks) {
+    const std::wstring wide = L"C:\\" + std::wstring(150, L'W') + L".avi";
+    SetList({L"C:\\a.avi", wide});
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+        const auto extent = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
+        EXPECT_GT(extent, 300);
+        EXPECT_EQ(extent, dialog.MaxTextExtent());
+        SendMessageW(list, LB_SETSEL, TRUE, 1);
+        Click(dlg, IDC_DELETE);
+        EXPECT_EQ(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent);
+        // A narrower addition measures but does not narrow the range.
+        SendMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"C:\\b.avi"})), 0);
+        Click(dlg, IDC_DELETE_ALL);
+        EXPECT_EQ(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent);
+        EXPECT_EQ(dialog.MaxTextExtent(), extent);
+    });
+}
+
+TEST_F(DialogTest, FirstRunDefaultsAndComboOrder) {
+    TestDlg dialog;
+    const INT_PTR result = Run(dialog, [&](HWND dlg) {
+        for (int id : {IDC_SHUFFLE, IDC_CONTINUE, IDC_MUTE})
+            EXPECT_EQ(SendDlgItemMessageW(dlg, id, BM_GETCHECK, 0, 0), BST_CHECKED) << id;
+        HWND combo = GetDlgItem(dlg, IDC_SCREEN_COUNT);
+        // The sort style is set, yet the entries keep their order.
+        EXPECT_NE(GetWindowLongW(combo, GWL_STYLE) & CBS_SORT, 0);
+        EXPECT_EQ(ComboItems(combo), (std::vector<std::wstring>{L"1", L"4", L"9"}));
+        EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(Text(combo), L"4");
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_FILE_LIST, LB_GETCOUNT, 0, 0), 0);
+        // The user changes two options.
+        Click(dlg, IDC_MUTE);
+        SendMessageW(combo, CB_SETCURSEL, 2, 0);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(app->Shuffle, 1);
+    EXPECT_EQ(app->Continue, 1);
+    EXPECT_EQ(app->Mute, 0);
+    EXPECT_EQ(app->ScreenCountMode, 2);
+    EXPECT_TRUE(app->MovieList.empty());
+}
+
+TEST_F(DialogTest, OddStoredValues) {
+    app->Shuffle = 5;
+    app->Continue = 2;
+    app->Mute = -1;
+    app->ScreenCountMode = 5;
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_MUTE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_SCREEN_COUNT, CB_GETCURSEL, 0, 0), CB_ERR);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(app->Shuffle, 0);
+    EXPECT_EQ(app->Mute, 0);
+    EXPECT_EQ(app->ScreenCountMode, -1);
+}
+
+TEST_F(DialogTest, CancelStoresNothingButKeepsInitialDir) {
+    SetList({L"C:\\keep.avi"});
+    app->Shuffle = 0;
+    TestDlg dialog;
+    const INT_PTR result = Run(dialog, [&](HWND dlg) {
+        Click(dlg, IDC_SHUFFLE);
+        Click(dlg, IDC_DELETE_ALL);
+        SendMessageW(dlg, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(MakeDrop({L"D:\\映像\\新しい.mp4"})), 0);
+        Click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(app->Shuffle, 0);
+    EXPECT_EQ(StoredList(), std::vector<std::wstring>{L"C:\\keep.avi"});
+    EXPECT_EQ(app->InitialDir, L"D:\\映像\\");
+}
+
+TEST_F(DialogTest, DropAppendsInOrderAndSetsInitialDirFromTheFirst) {
+    SetList({L"C:\\a.avi"});
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+        SendMessageW(list, LB_SETSEL, TRUE, 0);
+        // A folder first: its own name is the file part, so its parent is remembered.
+        SendMessageW(dlg, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(
+                         MakeDrop({L"E:\\動画\\旅行", L"C:\\a.avi", L"\\\\server\\share\\x.wmv"})),
+                     0);
+        EXPECT_EQ(app->InitialDir, L"E:\\動画\\");
+        EXPECT_EQ(ListItems(list),
+                  (std::vector<std::wstring>{L"C:\\a.avi", L"E:\\動画\\旅行", L"C:\\a.avi",
+                                             L"\\\\server\\share\\x.wmv"}));
+        // New items come unselected.
+        EXPECT_EQ(ListSelection(list), std::vector<int>{0});
+        // A file in a drive's root.
+        SendMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"F:\\root.avi"})), 0);
+        EXPECT_EQ(app->InitialDir, L"F:\\");
+        // A network path keeps server, share and folders.
+        SendMessageW(dlg, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(MakeDrop({L"\\\\nas\\share\\films\\a.avi"})), 0);
+        EXPECT_EQ(app->InitialDir, L"\\\\nas\\share\\films\\");
+        // A folder part too long for the split leaves InitialDir as it was.
+        const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\movie.avi";
+        SendMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({deep})), 0);
+        EXPECT_EQ(app->InitialDir, L"\\\\nas\\share\\films\\");
+        EXPECT_EQ(ListItems(list).back(), deep);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(app->MovieList.size(), 7u);
+}
+
+TEST_F(DialogTest, DropOfAVeryLongNameKeepsItWhole) {
+    // 65,535 characters: a 16-bit length plus one would wrap to an empty buffer.
+    const std::wstring name = L"C:\\" + std::wstring(65532, L'n');
+    ASSERT_EQ(name.size(), 65535u);
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        SendMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({name, L"C:\\b.avi"})),
+                     0);
+        HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+        ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 0, 0), 65535);
+        Click(dlg, IDOK);
+    });
+    ASSERT_EQ(app->MovieList.size(), 2u);
+    EXPECT_EQ(app->MovieList[0].Path, name);
+}
+
+// The open-file dialog: its name box (an edit inside control 0x47C, however deeply the
+// platform nests it) takes several quoted names at once.
+void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
+    struct Find {
+        HWND edit = nullptr;
+    } find;
+    EnumChildWindows(
+        fileDialog,
+        [](HWND w, LPARAM param) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(w, cls, 16);
+            if (lstrcmpiW(cls, L"Edit") == 0 && GetDlgCtrlID(w) == 0x47C) {
+                reinterpret_cast<Find*>(param)->edit = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    ASSERT_NE(find.edit, nullptr);
+    SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+}
+
+TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
+    TempDir dir;
+    const std::wstring folder = FullPath(dir.Path()) + L"\\ムービー";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4"})
+        ASSERT_TRUE(testing_support::WriteBytes(folder + L"\\" + n, "x"));
+    app->InitialDir = folder + L"\\";
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+        // Several files, in the order the dialog returns them.
+        PostClick(dlg, IDC_ADD);
+        HWND fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
+        ASSERT_NE(fd, nullptr);
+        ChooseInFileDialog(fd, L"\"b.avi\" \"a.avi\"");
+        ASSERT_TRUE(WaitGone(fd));
+        Sleep(200);
+        const std::vector<std::wstring> first = ListItems(list);
+        ASSERT_EQ(first.size(), 2u);
+        EXPECT_EQ(first[0].substr(0, folder.size() + 1), folder + L"\\");
+        EXPECT_EQ(app->InitialDir, folder + L"\\");
+
+        // One file, already listed: added again.
+        app->InitialDir = L"C:\\";
+        PostClick(dlg, IDC_ADD);
+        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
+        ASSERT_NE(fd, nullptr);
+        ChooseInFileDialog(fd, folder + L"\\a.avi");
+        ASSERT_TRUE(WaitGone(fd));
+        Sleep(200);
+        EXPECT_EQ(ListItems(list).size(), 3u);
+        EXPECT_EQ(ListItems(list).back(), folder + L"\\a.avi");
+        EXPECT_EQ(app->InitialDir, folder + L"\\");
+
+        // Cancelled: nothing added, InitialDir kept.
+        app->InitialDir = L"C:\\";
+        PostClick(dlg, IDC_ADD);
+        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
+        ASSERT_NE(fd, nullptr);
+        PostMessageW(fd, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitGone(fd));
+        Sleep(200);
+        EXPECT_EQ(ListItems(list).size(), 3u);
+        EXPECT_EQ(app->InitialDir, L"C:\\");
+    });
+}
+
+TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        HMENU menu = GetSystemMenu(dlg, FALSE);
+        ASSERT_NE(menu, nullptr);
+        wchar_t item[128] = {};
+        GetMenuStringW(menu, IDM_ABOUTBOX, item, 128, MF_BYCOMMAND);
+        EXPECT_STREQ(item, L"バージョン情報 Orsetta(&A)...");
+        PostMessageW(dlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND about = WaitForDialog(GetCurrentProcessId(), L"バージョン情報 Orsetta");
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)), CAboutDlg::MakeVersionString());
+        EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)).substr(0, 8), L"Version ");
+        Click(about, IDOK);
+        EXPECT_TRUE(WaitGone(about));
+        // A system command of our own with its low bits set still opens it.
+        PostMessageW(dlg, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
+        about = WaitForDialog(GetCurrentProcessId(), L"バージョン情報 Orsetta");
+        ASSERT_NE(about, nullptr);
+        PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitGone(about));
+    });
+}
+
+// Template positions in dialog units, as the dialog manager maps them to pixels.
+struct Expected {
+    int id;
+    const wchar_t* text;
+    RECT units; // x, y, width, height
+};
+
+TEST_F(DialogTest, ControlsKeepTheirPlacesAndTexts) {
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        const Expected controls[] = {
+            {IDOK, L"OK", {172, 148, 50, 14}},
+            {IDCANCEL, L"キャンセル", {222, 148, 50, 14}},
+            {IDC_HELP_BUTTON, L"ヘルプ", {7, 148, 50, 14}},
+            {IDC_FILE_LIST, nullptr, {7, 22, 265, 75}},
+            {IDC_ADD, L"追加", {165, 7, 19, 14}},
+            {IDC_DELETE, L"削除", {184, 7, 19, 14}},
+            {IDC_DELETE_ALL, L"全削除", {203, 7, 26, 14}},
+            {IDC_MOVE_UP, L"↑", {234, 7, 19, 14}},
+            {IDC_MOVE_DOWN, L"↓", {253, 7, 19, 14}},
+            {IDC_SHUFFLE, L"シャッフル再生", {11, 102, 54, 10}},
+            {IDC_CONTINUE, L"前回の続き再生", {11, 116, 61, 10}},
+            {IDC_MUTE, L"無音再生", {11, 130, 43, 10}},
+        };
+        for (const Expected& e : controls) {
+            SCOPED_TRACE(e.id);
+            HWND c = GetDlgItem(dlg, e.id);
+            ASSERT_NE(c, nullptr);
+            // Position and size are mapped each on its own, as the dialog manager does.
+            RECT want = e.units;
+            MapDialogRect(dlg, &want);
+            RECT got = {};
+            GetWindowRect(c, &got);
+            MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&got), 2);
+            EXPECT_EQ(got.left, want.left);
+            EXPECT_EQ(got.top, want.top);
+            EXPECT_EQ(got.right - got.left, want.right);
+            EXPECT_EQ(got.bottom - got.top, want.bottom);
+            if (e.text != nullptr) {
+                EXPECT_EQ(Text(c), e.text);
+            }
+        }
+        HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
+        const LONG style = GetWindowLongW(list, GWL_STYLE);
+        EXPECT_NE(style & LBS_EXTENDEDSEL, 0);
+        EXPECT_EQ(style & LBS_SORT, 0);
+        EXPECT_NE(GetWindowLongW(list, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+        EXPECT_NE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+        EXPECT_EQ(GetWindowLongW(dlg, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+        // The labels without ids, found by their texts.
+        EXPECT_NE(FindWindowExW(dlg, nullptr, L"Static",
+                                L"ムービーファイルリスト（ドラッグアンドドロップ可）"),
+                  nullptr);
+        EXPECT_NE(FindWindowExW(dlg, nullptr, L"Static", L"スクリーン数："), nullptr);
+        // The program icon on the window.
+        EXPECT_NE(SendMessageW(dlg, WM_GETICON, ICON_BIG, 0), 0);
+        EXPECT_NE(SendMessageW(dlg, WM_QUERYDRAGICON, 0, 0), 0);
+    });
+}
+
+TEST_F(DialogTest, CommonControlsSix) {
+    // The manifest asks for version 6 of the common controls: loading them by name inside
+    // the process's activation context gives the side-by-side 6.0 assembly's copy. (Wine's
+    // copy reports 5 from DllGetVersion, so the assembly's folder is what tells.)
+    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+    ASSERT_NE(comctl, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameW(comctl, path, MAX_PATH), 0u);
+    std::wstring lower = path;
+    for (wchar_t& c : lower)
+        c = towlower(c);
+    EXPECT_NE(lower.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.0."),
+              std::wstring::npos)
+        << lower;
+    FreeLibrary(comctl);
+}
+
+std::wstring HelpPathOfThisProgram() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring help = path;
+    return help.substr(0, help.find_last_of(L'.')) + L".chm";
+}
+
+TEST_F(DialogTest, HelpMissingShowsTheMessage) {
+    DeleteFileW(HelpPathOfThisProgram().c_str());
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        PostClick(dlg, IDC_HELP_BUTTON);
+        HWND box =
+            WaitForMessageBox(GetCurrentProcessId(), L"ヘルプファイルが見つかりませんでした。");
+        ASSERT_NE(box, nullptr);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitGone(box));
+    });
+}
+
+TEST_F(DialogTest, HelpPresentOpensIt) {
+    const std::wstring product = testing_support::ProductPath();
+    ASSERT_FALSE(product.empty());
+    const std::wstring chm = product.substr(0, product.find_last_of(L'.')) + L".chm";
+    ASSERT_TRUE(CopyFileW(chm.c_str(), HelpPathOfThisProgram().c_str(), FALSE));
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        PostClick(dlg, IDC_HELP_BUTTON);
+        HWND help = WaitForClass(GetCurrentProcessId(), L"HH Parent");
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(GetWindow(help, GW_OWNER), nullptr); // independent of the dialog
+        EXPECT_EQ(WaitForMessageBox(GetCurrentProcessId(),
+                                    L"ヘルプファイルが見つかりませんでした。", 300),
+                  nullptr);
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        WaitGone(help);
+    });
+    DeleteFileW(HelpPathOfThisProgram().c_str());
+}
+
+} // namespace
