@@ -132,6 +132,73 @@ TEST_F(SaverHostTest, TileThatCannotBeMadeDoesNotHoldUpTheOthersOrTheExit) {
     EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_CurrentFileName"), L"");
 }
 
+// Which messages end the saver, on the host and on a tile (with an empty list, so
+// nothing plays and the rules are all there is).
+TEST_F(SaverHostTest, InputAndActivationRules) {
+    app.MovieList.clear();
+    app.BuildPlayOrder();
+    app.ScreenCountMode = 1;
+    const LPARAM at1 = MAKELPARAM(5, 5), at2 = MAKELPARAM(6, 5);
+    const struct Case {
+        const char* name;
+        bool onTile;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool closes;
+    } cases[] = {
+        {"key", false, WM_KEYDOWN, 'A', 0, true},
+        {"alt key", false, WM_SYSKEYDOWN, VK_F4, 0, true},
+        {"left button", false, WM_LBUTTONDOWN, 0, at1, true},
+        {"middle button on a tile", true, WM_MBUTTONDOWN, 0, at1, true},
+        {"right button on a tile", true, WM_RBUTTONDOWN, 0, at1, true},
+        {"key on a tile", true, WM_KEYDOWN, 'A', 0, true},
+        {"deactivated", false, WM_ACTIVATE, WA_INACTIVE, 0, true},
+        {"tile deactivated", true, WM_ACTIVATE, WA_INACTIVE, 0, true},
+        {"application deactivated", false, WM_ACTIVATEAPP, FALSE, 0, true},
+        {"application deactivated on a tile", true, WM_ACTIVATEAPP, FALSE, 0, true},
+        {"activated", false, WM_ACTIVATE, WA_ACTIVE, 0, false},
+        {"screen saver command", false, WM_SYSCOMMAND, SC_SCREENSAVE, 0, false},
+        {"close command", false, WM_SYSCOMMAND, SC_CLOSE, 0, false},
+        {"close command on a tile", true, WM_SYSCOMMAND, SC_CLOSE, 0, false},
+        {"first mouse position", false, WM_MOUSEMOVE, 0, at1, false},
+    };
+    for (const Case& c : cases) {
+        CWndSaverBase* host = nullptr;
+        HWND hostWnd = StartHost(&host);
+        ASSERT_NE(hostWnd, nullptr);
+        saver_test::PumpFor(200);
+        ASSERT_EQ(PlayerCount(host), 4) << c.name;
+        HWND target = c.onTile ? host->m_players[3]->m_hWnd : hostWnd;
+        SendMessageW(target, c.message, c.wParam, c.lParam);
+        saver_test::PumpFor(100);
+        EXPECT_EQ(!IsWindow(hostWnd), c.closes) << c.name;
+        if (IsWindow(hostWnd))
+            DestroyWindow(hostWnd);
+    }
+
+    // A second, different position closes; each window keeps its own first position.
+    CWndSaverBase* host = nullptr;
+    HWND hostWnd = StartHost(&host);
+    ASSERT_NE(hostWnd, nullptr);
+    saver_test::PumpFor(200);
+    ASSERT_EQ(PlayerCount(host), 4);
+    SendMessageW(hostWnd, WM_MOUSEMOVE, 0, at1);
+    SendMessageW(host->m_players[0]->m_hWnd, WM_MOUSEMOVE, 0, at2);
+    SendMessageW(host->m_players[1]->m_hWnd, WM_MOUSEMOVE, 0, at1);
+    SendMessageW(hostWnd, WM_MOUSEMOVE, 0, at1);
+    saver_test::PumpFor(100);
+    EXPECT_TRUE(IsWindow(hostWnd));
+    // No cursor, and never drawn inactive.
+    EXPECT_EQ(SendMessageW(hostWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hostWnd),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(SendMessageW(hostWnd, WM_NCACTIVATE, FALSE, 0), FALSE);
+    SendMessageW(host->m_players[1]->m_hWnd, WM_MOUSEMOVE, 0, at2);
+    saver_test::PumpFor(100);
+    EXPECT_FALSE(IsWindow(hostWnd));
+}
+
 // A tile that has not cued keeps the host waiting; real input must still end the saver
 // (posted messages are taken before input, so the wait must not be a stream of posts).
 TEST_F(SaverHostTest, WaitingForATileDoesNotStarveInput) {
