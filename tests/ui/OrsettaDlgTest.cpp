@@ -188,8 +188,10 @@ TEST_F(DialogTest, DropAppendsInOrderAndSetsInitialDirFromTheFirst) {
                                              L"\\\\server\\share\\x.wmv"}));
         // New items come unselected.
         EXPECT_EQ(ListSelection(list), std::vector<int>{0});
-        // A file in a drive's root.
-        SendMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"F:\\root.avi"})), 0);
+        // A file in a drive's root, dropped where the shell drops it: on the list box,
+        // which hands the drop to the dialog.
+        SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"F:\\root.avi"})), 0);
+        EXPECT_EQ(ListItems(list).back(), L"F:\\root.avi");
         EXPECT_EQ(app->InitialDir, L"F:\\");
         // A network path keeps server, share and folders.
         SendMessageW(dlg, WM_DROPFILES,

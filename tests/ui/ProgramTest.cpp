@@ -14,8 +14,24 @@ namespace {
 using namespace uitest;
 using testing_support::TempDir;
 
+// Windows has "MS UI Gothic"; under Wine the dialogs' font falls back to a wider one, which
+// clips the labels in the pictures. Wine's own font replacement gives the program the
+// proportional IPA Gothic instead (nothing of this reaches a real Windows).
+void UseProportionalJapaneseFont() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    static const wchar_t face[] = L"IPAPGothic";
+    RegSetValueExW(key, L"MS UI Gothic", 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
+                   sizeof(face));
+    RegCloseKey(key);
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { UseProportionalJapaneseFont(); }
+
     void SetUp() override {
         folder = FullPath(dir.Path()) + L"\\スクリーンセーバー";
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
