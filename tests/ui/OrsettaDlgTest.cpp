@@ -250,6 +250,14 @@ void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
 
 TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
     TempDir dir;
+    // The open-file dialog moves the current folder; it is put back before the temporary
+    // folder (named relative to it) is removed.
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    struct Restore {
+        const wchar_t* path;
+        ~Restore() { SetCurrentDirectoryW(path); }
+    } restore{cwd};
     const std::wstring folder = FullPath(dir.Path()) + L"\\ムービー";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4"})
