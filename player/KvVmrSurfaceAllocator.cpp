@@ -13,26 +13,13 @@ constexpr HRESULT NoDevice = E_FAIL;
 } // namespace
 
 CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m_Window(window) {
-    Construct(nullptr, succeeded);
-}
-
-CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, IDirect3D9* direct3d, bool* succeeded)
-    : m_Window(window) {
-    Construct(direct3d, succeeded);
-}
-
-void CKvVmrSurfaceAllocator::Construct(IDirect3D9* direct3d, bool* succeeded) {
     bool ok = false;
     {
         Hold hold(m_Lock);
         if (IsWindow(m_Window)) {
-            if (direct3d) {
-                m_Direct3D = direct3d;
-            } else {
-                // Adopts the new object's one reference (ComPtr::Attach adds one in
-                // mingw-w64's WRL, so it is not used for this).
-                *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
-            }
+            // Adopts the new object's one reference (ComPtr::Attach adds one in mingw-w64's
+            // WRL, so it is not used for this).
+            *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
             if (m_Direct3D) {
                 ok = SetUpDevice();
             }

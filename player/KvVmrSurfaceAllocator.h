@@ -18,8 +18,6 @@ public:
     // The object comes with one reference. *succeeded tells whether it could make its
     // Direct3D device for the window; only then may it be advised to a renderer.
     CKvVmrSurfaceAllocator(HWND window, bool* succeeded);
-    // The same, on a Direct3D object of the caller's (one reference is added to it).
-    CKvVmrSurfaceAllocator(HWND window, IDirect3D9* direct3d, bool* succeeded);
 
     CKvVmrSurfaceAllocator(const CKvVmrSurfaceAllocator&) = delete;
     CKvVmrSurfaceAllocator& operator=(const CKvVmrSurfaceAllocator&) = delete;
@@ -52,7 +50,6 @@ private:
     bool SetUpDevice();
     void ReleaseSurfaces();
     HRESULT DrawFrame(VMR9PresentationInfo* info);
-    void Construct(IDirect3D9* direct3d, bool* succeeded);
 
     // Re-entrant; destroyed after every other field.
     struct Lock {

@@ -17,14 +17,20 @@ constexpr DWORD_PTR UserId = 0xACDCACDC;
 class AllocatorTest : public ::testing::Test {
 protected:
     AllocatorTest() {
-        Adopt(d3d, new Direct3DDouble(RealDirect3DCreate9(D3D_SDK_VERSION)));
+        NextDirect3D = {};
         Adopt(notify, new NotifyDouble);
     }
 
-    void Create() {
+    // A new allocator for the window; d3d becomes the Direct3D object it made.
+    bool Construct(HWND target, ComPtr<CKvVmrSurfaceAllocator>& made) {
         bool ok = false;
-        Adopt(allocator, new CKvVmrSurfaceAllocator(window.Child(), d3d.Get(), &ok));
-        ASSERT_TRUE(ok);
+        Adopt(made, new CKvVmrSurfaceAllocator(target, &ok));
+        d3d = LastDirect3D();
+        return ok;
+    }
+
+    void Create() {
+        ASSERT_TRUE(Construct(window.Child(), allocator));
         ASSERT_EQ(S_OK, allocator->AdviseNotify(notify.Get()));
     }
 
@@ -86,18 +92,18 @@ TEST_F(AllocatorTest, MakesAMultithreadedWindowedDeviceOnlyForAWindow) {
     EXPECT_EQ(d3d->LastDevice.Get(), notify->Device.Get());
     EXPECT_NE(nullptr, notify->Monitor);
 
-    bool ok = true;
+    ComPtr<Direct3DDouble> first = d3d;
     ComPtr<CKvVmrSurfaceAllocator> noWindow;
-    Adopt(noWindow, new CKvVmrSurfaceAllocator(reinterpret_cast<HWND>(0x1234), d3d.Get(), &ok));
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(Construct(reinterpret_cast<HWND>(0x1234), noWindow));
+    EXPECT_EQ(first.Get(), d3d.Get()); // no Direct3D object made
     EXPECT_EQ(1, d3d->CreateCalls);
     EXPECT_EQ(E_FAIL, noWindow->StartPresenting(UserId));
 
-    d3d->FailCreate = true;
-    ok = true;
+    NextDirect3D.FailCreate = true;
     ComPtr<CKvVmrSurfaceAllocator> noDevice;
-    Adopt(noDevice, new CKvVmrSurfaceAllocator(window.Child(), d3d.Get(), &ok));
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(Construct(window.Child(), noDevice));
+    EXPECT_NE(first.Get(), d3d.Get());
+    EXPECT_EQ(1, d3d->CreateCalls);
 }
 
 TEST_F(AllocatorTest, BothInterfacesShareOneIdentityAndOneCount) {
@@ -140,9 +146,7 @@ TEST_F(AllocatorTest, AdvisingTheSameSinkAgainTellsTheDeviceAgainWithoutAReferen
 }
 
 TEST_F(AllocatorTest, RefusesRequestsItCannotServe) {
-    bool ok = false;
-    Adopt(allocator, new CKvVmrSurfaceAllocator(window.Child(), d3d.Get(), &ok));
-    ASSERT_TRUE(ok);
+    ASSERT_TRUE(Construct(window.Child(), allocator));
     EXPECT_EQ(E_FAIL, Initialize(320, 240, 0)); // not advised yet
     ComPtr<IDirect3DSurface9> surface;
     EXPECT_EQ(E_FAIL, allocator->GetSurface(UserId, 0, 0, &surface)); // no table yet
@@ -216,7 +220,7 @@ TEST_F(AllocatorTest, AFailedRenderTargetAllocationHasNoFallback) {
 }
 
 TEST_F(AllocatorTest, GrowsSurfacesToPowersOfTwoWhenTheDeviceDemandsIt) {
-    d3d->DemandPowerOfTwo = true;
+    NextDirect3D.DemandPowerOfTwo = true;
     Create();
     ASSERT_EQ(S_OK, Initialize(720, 480, 0));
     EXPECT_EQ(1024u, notify->Requests[0].dwWidth);

@@ -264,7 +264,14 @@ STDMETHODIMP DeviceDouble::GetDeviceCaps(D3DCAPS9* caps) {
 
 namespace {
 std::atomic<int> liveDirect3D{0};
+Direct3DDouble* lastDirect3D = nullptr;
 } // namespace
+
+Direct3DSettings NextDirect3D;
+
+Direct3DDouble* LastDirect3D() {
+    return lastDirect3D;
+}
 
 IDirect3D9* RealDirect3DCreate9(UINT sdkVersion) {
     using Create = IDirect3D9*(WINAPI*)(UINT);
@@ -284,6 +291,9 @@ Direct3DDouble::Direct3DDouble(IDirect3D9* real) : ForwardingDirect3D9(nullptr) 
 
 Direct3DDouble::~Direct3DDouble() {
     --liveDirect3D;
+    if (lastDirect3D == this) {
+        lastDirect3D = nullptr;
+    }
 }
 
 STDMETHODIMP Direct3DDouble::QueryInterface(REFIID riid, void** object) {
@@ -393,5 +403,12 @@ STDMETHODIMP NotifyDouble::AllocateSurfaceHelper(VMR9AllocationInfo* info, DWORD
 // Replaces the import of d3d9.dll's Direct3DCreate9 for this program.
 extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
     IDirect3D9* real = player_test::RealDirect3DCreate9(sdkVersion);
-    return real ? new player_test::Direct3DDouble(real) : nullptr;
+    if (!real) {
+        return nullptr;
+    }
+    auto* made = new player_test::Direct3DDouble(real);
+    made->FailCreate = player_test::NextDirect3D.FailCreate;
+    made->DemandPowerOfTwo = player_test::NextDirect3D.DemandPowerOfTwo;
+    player_test::lastDirect3D = made;
+    return made;
 }

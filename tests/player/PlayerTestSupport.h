@@ -100,6 +100,16 @@ IDirect3D9* RealDirect3DCreate9(UINT sdkVersion);
 // Direct3DDoubles alive now.
 int LiveDirect3DObjects();
 
+class Direct3DDouble;
+// How the next Direct3D objects the product makes behave.
+struct Direct3DSettings {
+    bool FailCreate = false;
+    bool DemandPowerOfTwo = false;
+};
+extern Direct3DSettings NextDirect3D;
+// The Direct3D object the product made last, while it lives.
+Direct3DDouble* LastDirect3D();
+
 // A Direct3D object whose devices are DeviceDoubles, or which cannot make one.
 class Direct3DDouble : public ForwardingDirect3D9 {
 public:
