@@ -124,6 +124,11 @@ TEST_F(DialogTest, FirstRunDefaultsAndComboOrder) {
         EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
         EXPECT_EQ(Text(combo), L"4");
         EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_FILE_LIST, LB_GETCOUNT, 0, 0), 0);
+        // The focus starts on the first tab stop, OK.
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof(gui);
+        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui));
+        EXPECT_EQ(gui.hwndFocus, GetDlgItem(dlg, IDOK));
         // The user changes two options.
         Click(dlg, IDC_MUTE);
         SendMessageW(combo, CB_SETCURSEL, 2, 0);
