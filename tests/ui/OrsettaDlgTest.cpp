@@ -443,6 +443,8 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
         EXPECT_EQ(WaitForMessageBox(GetCurrentProcessId(),
                                     L"ヘルプファイルが見つかりませんでした。", 300),
                   nullptr);
+        Sleep(1000); // let it show its contents before the picture is taken
+        EXPECT_TRUE(SaveWindowBitmap(help, ArtifactsFolder() + L"help-window.bmp"));
         PostMessageW(help, WM_CLOSE, 0, 0);
         WaitGone(help);
     });
