@@ -161,4 +161,18 @@ TEST_F(ProgramTest, OwnedByTheWindowOnTheCommandLine) {
     ownerThread.join();
 }
 
+TEST(AboutVersionTest, ProgramWithoutVersionResourceShowsZeros) {
+    TempDir dir;
+    const std::wstring out = FullPath(dir.File(L"version.txt"));
+    const auto run = testing_support::RunProcess(L"\"" + testing_support::ProgramFolder() +
+                                                     L"ui_version_probe.exe\" \"" + out + L"\"",
+                                                 20000);
+    ASSERT_TRUE(run.exited);
+    ASSERT_EQ(run.exitCode, 0u);
+    const std::string bytes = testing_support::ReadBytes(out);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                           bytes.size() / sizeof(wchar_t)),
+              L"Version 0.00.0000.0000");
+}
+
 } // namespace
