@@ -33,7 +33,7 @@ TempDir::TempDir() {
     GetTempPathW(MAX_PATH, base);
     static unsigned counter = 0;
     wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"%sorsetta-test-%lu-%u-%lu", base, GetCurrentProcessId(), ++counter,
+    swprintf(name, MAX_PATH, L"%lsorsetta-test-%lu-%u-%lu", base, GetCurrentProcessId(), ++counter,
              GetTickCount());
     CreateDirectoryW(name, nullptr);
     m_path = name;
