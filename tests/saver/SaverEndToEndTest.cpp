@@ -206,6 +206,38 @@ std::vector<std::wstring> AllClips() {
     return list;
 }
 
+// The saver's class cursor: 32x32, hot spot (0, 0), nothing drawn (AND mask all ones,
+// XOR mask all zeros).
+TEST(SaverEndToEnd, ProgramCarriesATransparentCursor) {
+    HMODULE program = LoadLibraryExW(testing_support::ProductPath().c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(129), RT_GROUP_CURSOR);
+    ASSERT_NE(group, nullptr);
+    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(program, group)));
+    ASSERT_NE(directory, nullptr);
+    const int id = LookupIconIdFromDirectoryEx(directory, FALSE, 32, 32, LR_MONOCHROME);
+    HRSRC image = FindResourceW(program, MAKEINTRESOURCEW(id), RT_CURSOR);
+    ASSERT_NE(image, nullptr);
+    auto* bits = static_cast<BYTE*>(LockResource(LoadResource(program, image)));
+    const DWORD size = SizeofResource(program, image);
+    // A cursor resource: the hot spot (two 16-bit values), then the bitmap.
+    ASSERT_GE(size, 4u + 40u + 8u + 256u);
+    EXPECT_EQ(bits[0] | bits[1] << 8, 0);
+    EXPECT_EQ(bits[2] | bits[3] << 8, 0);
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bits + 4);
+    EXPECT_EQ(header->biWidth, 32);
+    EXPECT_EQ(header->biHeight, 64); // both masks
+    EXPECT_EQ(header->biBitCount, 1);
+    const BYTE* xorMask = bits + 4 + header->biSize + 8;
+    const BYTE* andMask = xorMask + 128;
+    for (int i = 0; i < 128; ++i) {
+        ASSERT_EQ(xorMask[i], 0x00) << i;
+        ASSERT_EQ(andMask[i], 0xFF) << i;
+    }
+    FreeLibrary(program);
+}
+
 TEST(SaverEndToEnd, OneTileInListOrderEndsOnMouse) {
     Stage stage;
     ASSERT_TRUE(stage.copied);
