@@ -18,7 +18,7 @@ ON_WM_SYSKEYDOWN()
 END_MESSAGE_MAP()
 
 CWndSaver::CWndSaver(int autoDelete, int windowIndex, uint32_t gridSide)
-    : CWndDraw(autoDelete, windowIndex), m_gridSide(gridSide) {}
+    : CSaverInputRules(autoDelete, windowIndex), m_gridSide(gridSide) {}
 
 BOOL CWndSaver::Create(CWnd* host) {
     if (host == nullptr || m_gridSide == 0)
@@ -41,64 +41,4 @@ void CWndSaver::RequestClose() {
     HWND host = ::GetParent(m_hWnd);
     if (host != nullptr)
         ::PostMessageW(host, WM_CLOSE, 0, 0); // a lost request is followed by the next input
-}
-
-void CWndSaver::OnSysCommand(UINT id, LPARAM lParam) {
-    if (id == SC_SCREENSAVE || id == SC_CLOSE)
-        return;
-    CWndDraw::OnSysCommand(id, lParam);
-}
-
-BOOL CWndSaver::OnSetCursor(HWND, UINT, UINT) {
-    SetCursor(nullptr);
-    return TRUE;
-}
-
-BOOL CWndSaver::OnNcActivate(BOOL active) {
-    if (!active)
-        return FALSE;
-    return CWndDraw::OnNcActivate(active);
-}
-
-void CWndSaver::OnActivate(UINT state, CWnd* other, BOOL minimized) {
-    CWndDraw::OnActivate(state, other, minimized);
-    if (state == WA_INACTIVE)
-        RequestClose();
-}
-
-void CWndSaver::OnActivateApp(BOOL active, DWORD threadId) {
-    CWndDraw::OnActivateApp(active, threadId);
-    if (!active)
-        RequestClose();
-}
-
-void CWndSaver::OnMouseMove(UINT flags, POINT point) {
-    if (MouseMoveEndsSaver(m_firstMousePos, point.x, point.y))
-        RequestClose();
-    CWndDraw::OnMouseMove(flags, point);
-}
-
-void CWndSaver::OnLButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWndDraw::OnLButtonDown(flags, point);
-}
-
-void CWndSaver::OnMButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWndDraw::OnMButtonDown(flags, point);
-}
-
-void CWndSaver::OnRButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWndDraw::OnRButtonDown(flags, point);
-}
-
-void CWndSaver::OnKeyDown(UINT key, UINT repeat, UINT flags) {
-    RequestClose();
-    CWndDraw::OnKeyDown(key, repeat, flags);
-}
-
-void CWndSaver::OnSysKeyDown(UINT key, UINT repeat, UINT flags) {
-    RequestClose();
-    CWndDraw::OnSysKeyDown(key, repeat, flags);
 }

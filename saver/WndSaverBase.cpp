@@ -116,69 +116,9 @@ void CWndSaverBase::RequestClose() {
     PostMessage(WM_CLOSE); // a lost request is followed by the next input
 }
 
-void CWndSaverBase::OnSysCommand(UINT id, LPARAM lParam) {
-    if (id == SC_SCREENSAVE || id == SC_CLOSE)
-        return;
-    CWnd::OnSysCommand(id, lParam);
-}
-
 void CWndSaverBase::OnDestroy() {
     CWnd::OnDestroy();
     PostQuitMessage(0);
-}
-
-BOOL CWndSaverBase::OnSetCursor(HWND, UINT, UINT) {
-    SetCursor(nullptr);
-    return TRUE;
-}
-
-BOOL CWndSaverBase::OnNcActivate(BOOL active) {
-    if (!active)
-        return FALSE;
-    return CWnd::OnNcActivate(active);
-}
-
-void CWndSaverBase::OnActivate(UINT state, CWnd* other, BOOL minimized) {
-    CWnd::OnActivate(state, other, minimized);
-    if (state == WA_INACTIVE)
-        RequestClose();
-}
-
-void CWndSaverBase::OnActivateApp(BOOL active, DWORD threadId) {
-    CWnd::OnActivateApp(active, threadId);
-    if (!active)
-        RequestClose();
-}
-
-void CWndSaverBase::OnMouseMove(UINT flags, POINT point) {
-    if (MouseMoveEndsSaver(m_firstMousePos, point.x, point.y))
-        RequestClose();
-    CWnd::OnMouseMove(flags, point);
-}
-
-void CWndSaverBase::OnLButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWnd::OnLButtonDown(flags, point);
-}
-
-void CWndSaverBase::OnMButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWnd::OnMButtonDown(flags, point);
-}
-
-void CWndSaverBase::OnRButtonDown(UINT flags, POINT point) {
-    RequestClose();
-    CWnd::OnRButtonDown(flags, point);
-}
-
-void CWndSaverBase::OnKeyDown(UINT key, UINT repeat, UINT flags) {
-    RequestClose();
-    CWnd::OnKeyDown(key, repeat, flags);
-}
-
-void CWndSaverBase::OnSysKeyDown(UINT key, UINT repeat, UINT flags) {
-    RequestClose();
-    CWnd::OnSysKeyDown(key, repeat, flags);
 }
 
 void CWndSaverBase::OnPaint() {

@@ -2,13 +2,14 @@
 #include <cstdint>
 
 #include "CWnd.h"
+#include "SaverInputRules.h"
 #include "SaverLayout.h"
 
 class CWndSaver;
 
 // The saver's full-screen host: black, topmost, without cursor. It lays out the tiles,
 // starts their movies together, says why nothing plays, and ends the saver on input.
-class CWndSaverBase : public CWnd {
+class CWndSaverBase : public CSaverInputRules<CWndSaverBase, CWnd> {
 public:
     static constexpr int kMaxPlayers = 9;
 
@@ -28,18 +29,7 @@ protected:
 
     LRESULT OnCreatePlayers(WPARAM wParam, LPARAM lParam);
     LRESULT OnRunPlayers(WPARAM wParam, LPARAM lParam);
-    void OnSysCommand(UINT id, LPARAM lParam);
     void OnDestroy();
-    BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message);
-    BOOL OnNcActivate(BOOL active);
-    void OnActivate(UINT state, CWnd* other, BOOL minimized);
-    void OnActivateApp(BOOL active, DWORD threadId);
-    void OnMouseMove(UINT flags, POINT point);
-    void OnLButtonDown(UINT flags, POINT point);
-    void OnMButtonDown(UINT flags, POINT point);
-    void OnRButtonDown(UINT flags, POINT point);
-    void OnKeyDown(UINT key, UINT repeat, UINT flags);
-    void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
     void OnTimer(UINT_PTR id);
@@ -47,6 +37,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    friend class CSaverInputRules<CWndSaverBase, CWnd>;
     void RequestClose();
     bool m_selfDelete = false;
 };
