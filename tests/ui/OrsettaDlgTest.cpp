@@ -321,6 +321,22 @@ TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)), CAboutDlg::MakeVersionString());
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)).substr(0, 8), L"Version ");
+        {
+            // The whole version must fit on the static's one line: a wrapped second line
+            // is cut off by its height and the number never shows.
+            HWND version = GetDlgItem(about, IDC_VERSION);
+            const std::wstring text = Text(version);
+            HDC dc = GetDC(version);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(
+                                               SendMessageW(version, WM_GETFONT, 0, 0)));
+            SIZE extent = {};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(version, dc);
+            RECT client = {};
+            GetClientRect(version, &client);
+            EXPECT_LE(extent.cx, client.right) << "the version text is wider than its control";
+        }
         Click(about, IDOK);
         EXPECT_TRUE(WaitGone(about));
         // A system command of our own with its low bits set still opens it.
