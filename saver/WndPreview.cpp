@@ -1,6 +1,6 @@
 #include "WndPreview.h"
 
-#include "CDC.h"
+#include "StatusPaint.h"
 
 BEGIN_MESSAGE_MAP(CWndPreview, CWnd)
 ON_WM_PAINT()
@@ -24,12 +24,5 @@ void CWndPreview::PostNcDestroy() {
 }
 
 void CWndPreview::OnPaint() {
-    CPaintDC dc(this);
-    RECT client = {};
-    if (!::GetClientRect(m_hWnd, &client))
-        return; // nothing to draw into; the class brush has painted black
-    dc.FillSolidRect(client, RGB(0, 0, 0));
-    dc.SetBkColor(RGB(0, 0, 0));
-    dc.SetTextColor(RGB(255, 255, 255));
-    dc.DrawText(L"Orsetta", -1, &client, DT_CENTER | DT_WORDBREAK);
+    PaintStatus(this, L"Orsetta");
 }

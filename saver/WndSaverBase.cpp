@@ -1,9 +1,9 @@
 #include "WndSaverBase.h"
 
 #include "AppMessages.h"
-#include "CDC.h"
 #include "CWinApp.h"
 #include "OrsettaApp.h"
+#include "StatusPaint.h"
 #include "WndSaver.h"
 #include "resource.h"
 
@@ -122,13 +122,6 @@ void CWndSaverBase::OnDestroy() {
 }
 
 void CWndSaverBase::OnPaint() {
-    CPaintDC dc(this);
-    RECT client = {};
-    if (!::GetClientRect(m_hWnd, &client))
-        return; // nothing to draw into; the class brush has painted black
-    dc.FillSolidRect(client, RGB(0, 0, 0));
-    dc.SetBkColor(RGB(0, 0, 0));
-    dc.SetTextColor(RGB(255, 255, 255));
     const COrsettaApp* app = GetOrsettaApp();
     const wchar_t* message = nullptr;
     if (!app->Vmr9Available)
@@ -137,8 +130,7 @@ void CWndSaverBase::OnPaint() {
         message = L"ムービーファイルリストが空です";
     else if (app->NoPlayableMovies)
         message = L"再生可能なムービーファイルがありません";
-    if (message != nullptr)
-        dc.DrawText(message, -1, &client, DT_CENTER | DT_WORDBREAK);
+    PaintStatus(this, message);
 }
 
 void CWndSaverBase::OnSize(UINT type, int cx, int cy) {
