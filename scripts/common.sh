@@ -10,7 +10,7 @@ ORSETTA_ROOT=${ORSETTA_ROOT:-$ORSETTA_CACHE/trixie-root}
 # Host side: cross compiler, build tools, runtime makers, media and image tools.
 HOST_PACKAGES="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   cmake ninja-build libgtest-dev g++ clang debootstrap bubblewrap xvfb xauth x11-utils
-  xdotool imagemagick ffmpeg fp-utils zip"
+  xdotool imagemagick ffmpeg fp-utils zip gnuplot-nox"
 
 # Inside the Debian 13 root: Wine 10 with OpenGL for wined3d, GStreamer decoders,
 # a Japanese font and locale.
