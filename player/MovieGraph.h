@@ -18,8 +18,13 @@ public:
     // Builds the graph for the file, stopped; the window receives WM_APP_GRAPHEVENT and the
     // frames. Always closes the previous graph first.
     bool Open(const wchar_t* path, HWND window);
-    // Stops the graph and releases everything; safe when empty.
+    // Stops the graph and releases everything; safe when empty. A graph that does not stop
+    // within a bounded wait is abandoned instead: its references are let go unreleased,
+    // its threads left as they are, and the members are empty all the same.
     void Close();
+    // True once some graph of this process has been abandoned; the process then cannot
+    // rely on an orderly exit (the stuck threads may hold locks that exit needs).
+    static bool AnyAbandoned();
 
     Microsoft::WRL::ComPtr<IGraphBuilder> Graph;
     Microsoft::WRL::ComPtr<IBaseFilter> Renderer;
@@ -31,4 +36,7 @@ public:
 
 private:
     bool AttachAllocator(HWND window);
+    bool HideOtherVideoWindows();
+    // Stops the control on a worker thread; false when it did not stop within the wait.
+    bool StopControl();
 };
