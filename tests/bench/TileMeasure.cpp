@@ -6,13 +6,21 @@
 
 namespace {
 
-// Pumps until the condition holds; false when the time runs out first.
+// Dispatches one message at a time until the condition holds, so that the moment it
+// first holds is seen even when the next message changes it again (the saver host runs
+// its tiles straight after the last one cues). False when the time runs out first.
 template <typename Condition> bool PumpUntil(Condition condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (!condition()) {
         if (GetTickCount() - start > timeoutMs)
             return false;
-        bench::PumpFor(2);
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+        }
     }
     return true;
 }
