@@ -1,0 +1,67 @@
+#pragma once
+// The real Orsetta.scr staged in a folder of its own and driven from outside, for the
+// bad-input tests and the soak.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+
+namespace hardening {
+
+// A clip made for these tests, as a Windows path.
+std::wstring HardClip(const wchar_t* name);
+// The path in the system's ANSI code page, the way the program's list file holds it
+// (characters the code page lacks become its default character).
+std::string AnsiBytes(const std::wstring& path);
+
+struct Options {
+    int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
+};
+
+// A copy of the program with its own settings file and list file.
+class Stage {
+public:
+    Stage();
+    void SetOptions(const Options& options);
+    // A list file of the given paths, each converted with AnsiBytes.
+    void SetList(const std::vector<std::wstring>& paths);
+    void SetListBytes(const std::string& bytes);
+    std::string ListBytes() const;
+
+    testing_support::TempDir dir;
+    std::wstring program, ini, list;
+    bool copied = false;
+};
+
+// One run of the saver process ("/s").
+class SaverRun {
+public:
+    ~SaverRun(); // a process still running is killed
+    bool Start(const Stage& stage);
+    // The topmost borderless host window, once it exists.
+    HWND WaitForHost(DWORD timeoutMs = 20000);
+    // Waits until the host has its tiles and has finished the message that opened them.
+    bool WaitCued(size_t tiles, DWORD timeoutMs);
+    // Waits until every tile either shows a moving picture or has hidden itself (nothing to
+    // play); false when some tile still shows no change at the time-out.
+    bool WaitShown(DWORD timeoutMs);
+    // Sends the mouse moves that end the saver: the first position is only recorded. Returns
+    // the milliseconds from the deciding move to the end of the process, or -1 when it does
+    // not end within the time-out.
+    long EndByMouse(DWORD timeoutMs = 10000);
+    // Milliseconds from the deciding move until no window of the process is visible.
+    long windowsGoneMs = -1;
+    bool Alive() const;
+    DWORD ExitCode() const;
+    // Open handles and private bytes of the process now (0 when not available).
+    DWORD HandleCount() const;
+    SIZE_T PrivateBytes() const;
+
+    PROCESS_INFORMATION pi = {};
+    HWND host = nullptr;
+    DWORD started = 0;
+};
+
+} // namespace hardening
