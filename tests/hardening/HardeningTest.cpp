@@ -205,17 +205,16 @@ TEST(BadInputEarly, InputWhileOpeningEndsOnceOpened) {
     }
 }
 
-// Uncompressed RGB in AVI is a stream the VMR9 does not take under Wine: the graph gets a
-// renderer with a window of its own, which once took the activation (ending the saver by
-// itself) and whose graph would not stop. The saver goes on with the other tiles, the user
-// gets the desktop back at once on input, and every tile's resume entry is written.
-TEST(ForeignRendererTile, SaverEndsPromptlyAndTheOtherTilesResume) {
+// Runs four tiles, the first on the given clip and the others on good ones, then ends the
+// saver by the mouse: the user gets the desktop back at once, the process ends within 2 s,
+// and every tile's resume entry is written (the others' with a good clip and a position).
+void RunWithAnOddFirstTile(const std::wstring& odd, const char* what) {
     Stage stage;
     ASSERT_TRUE(stage.copied);
     stage.SetOptions({0, 1, 0, 1});
-    const std::wstring clips[] = {
-        HardClip(L"hard-never-stops.avi"), saver_test::Clip(L"saver-red.avi"),
-        saver_test::Clip(L"saver-green.mp4"), saver_test::Clip(L"saver-blue.wmv")};
+    const std::wstring clips[] = {odd, saver_test::Clip(L"saver-red.avi"),
+                                  saver_test::Clip(L"saver-green.mp4"),
+                                  saver_test::Clip(L"saver-blue.wmv")};
     stage.SetList({clips[0], clips[1], clips[2], clips[3]});
     SaverRun run;
     ASSERT_TRUE(run.Start(stage));
@@ -229,19 +228,42 @@ TEST(ForeignRendererTile, SaverEndsPromptlyAndTheOtherTilesResume) {
     EXPECT_GE(run.windowsGoneMs, 0);
     EXPECT_LT(run.windowsGoneMs, 300) << "the saver's windows stayed on the screen";
     EXPECT_EQ(run.ExitCode(), 0u);
-    std::printf(
-        "[measure] a tile with a foreign renderer: windows gone %ld ms, process ended %ld ms "
-        "after the input\n",
-        run.windowsGoneMs, took);
+    std::printf("[measure] %s: windows gone %ld ms, process ended %ld ms after the input\n", what,
+                run.windowsGoneMs, took);
     for (int i = 0; i < 4; ++i) {
         const std::wstring n = std::to_wstring(i);
-        EXPECT_EQ(IniValue(stage, L"Wnd" + n + L"_CurrentFileName"), clips[i]) << "tile " << i;
+        EXPECT_NE(IniValue(stage, L"Wnd" + n + L"_CurrentFileName"), kMissing) << "tile " << i;
         const std::wstring pos = IniValue(stage, L"Wnd" + n + L"_Pos");
         EXPECT_NE(pos, kMissing) << "tile " << i;
         if (i > 0) {
+            // The odd clip may fail to open, which moves every tile on by one.
+            const std::wstring file = IniValue(stage, L"Wnd" + n + L"_CurrentFileName");
+            EXPECT_TRUE(file == clips[1] || file == clips[2] || file == clips[3])
+                << "tile " << i << ": " << std::string(file.begin(), file.end());
             EXPECT_GT(_wtoi64(pos.c_str()), 0) << "tile " << i;
         }
     }
+}
+
+// Uncompressed RGB in AVI is a stream the VMR9 does not take under Wine: the graph gets a
+// renderer with a window of its own, which once took the activation (ending the saver by
+// itself) and whose graph would not stop.
+TEST(OddTile, ForeignRendererNeitherEndsNorHoldsTheSaver) {
+    RunWithAnOddFirstTile(HardClip(L"hard-never-stops.avi"), "a tile with a foreign renderer");
+}
+
+// A real AVI header followed by garbage: the file opens, its streaming goes wrong.
+TEST(OddTile, CorruptAviNeitherEndsNorHoldsTheSaver) {
+    testing_support::TempDir dir;
+    std::string clip = testing_support::ReadBytes(saver_test::Clip(L"saver-red.avi"));
+    ASSERT_GT(clip.size(), 64u);
+    unsigned seed = 4711;
+    for (size_t i = 64; i < clip.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        clip[i] = static_cast<char>(seed >> 16);
+    }
+    ASSERT_TRUE(testing_support::WriteBytes(dir.File(L"corrupt.avi"), clip));
+    RunWithAnOddFirstTile(dir.File(L"corrupt.avi"), "a corrupt AVI tile");
 }
 
 } // namespace
