@@ -1,5 +1,7 @@
 #include "BenchClock.h"
 
+#include "TestFiles.h"
+
 #include <psapi.h>
 
 namespace bench {
@@ -55,19 +57,7 @@ void ReportText(const char* name, const char* text) {
 }
 
 void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (GetTickCount() - start < milliseconds &&
-               PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-    }
+    testing_support::PumpMessagesFor(milliseconds);
 }
 
 } // namespace bench

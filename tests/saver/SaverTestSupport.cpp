@@ -1,5 +1,7 @@
 #include "SaverTestSupport.h"
 
+#include "TestFiles.h"
+
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
@@ -247,21 +249,7 @@ std::vector<HWND> ChildWindows(HWND parent) {
 }
 
 void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        // Bounded too while messages keep coming, so a window that floods its own queue
-        // fails a test instead of hanging it.
-        while (GetTickCount() - start < milliseconds &&
-               PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-    }
+    testing_support::PumpMessagesFor(milliseconds);
 }
 
 std::wstring IniString(const std::wstring& ini, const std::wstring& key) {

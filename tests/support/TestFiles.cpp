@@ -114,4 +114,20 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
     return result;
 }
 
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (GetTickCount() - start < milliseconds &&
+               PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    }
+}
+
 } // namespace testing_support

@@ -38,4 +38,8 @@ struct ProcessResult {
 // killed and reported as not exited.
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs);
 
+// Handles this thread's messages for the given time. Bounded even while messages keep
+// coming, so a window that floods its own queue fails a test instead of hanging it.
+void PumpMessagesFor(DWORD milliseconds);
+
 } // namespace testing_support
