@@ -23,6 +23,23 @@ std::string AnsiBytes(const std::wstring& path) {
     return bytes;
 }
 
+TileWindow::TileWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"HardeningTile";
+    RegisterClassW(&wc); // fails harmlessly when already registered
+    top = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                          nullptr, wc.hInstance, nullptr);
+    child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 320, 240, top,
+                            nullptr, wc.hInstance, nullptr);
+}
+
+TileWindow::~TileWindow() {
+    if (top != nullptr)
+        DestroyWindow(top);
+}
+
 Stage::Stage() {
     program = dir.File(L"Orsetta.scr");
     ini = dir.File(L"Orsetta.ini");
@@ -54,26 +71,33 @@ std::string Stage::ListBytes() const {
     return testing_support::ReadBytes(list);
 }
 
-SaverRun::~SaverRun() {
+WatchedProcess::~WatchedProcess() {
     if (pi.hProcess == nullptr)
         return;
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
-    }
+    Kill();
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }
 
-bool SaverRun::Start(const Stage& stage) {
-    std::wstring line = L"\"" + stage.program + L"\" /s";
+bool WatchedProcess::Launch(const std::wstring& commandLine, const std::wstring& folder) {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
-    std::vector<wchar_t> cmd(line.begin(), line.end());
+    std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back(L'\0');
     started = GetTickCount();
-    return CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          stage.dir.Path().c_str(), &si, &pi) != 0;
+    return CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &si, &pi) != 0;
+}
+
+void WatchedProcess::Kill() {
+    if (Alive()) {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+}
+
+bool SaverRun::Start(const Stage& stage) {
+    return Launch(L"\"" + stage.program + L"\" /s", stage.dir.Path());
 }
 
 HWND SaverRun::WaitForHost(DWORD timeoutMs) {
@@ -148,11 +172,11 @@ bool SaverRun::WaitShown(DWORD timeoutMs) {
     return false;
 }
 
-bool SaverRun::Alive() const {
+bool WatchedProcess::Alive() const {
     return pi.hProcess != nullptr && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-DWORD SaverRun::ExitCode() const {
+DWORD WatchedProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (!GetExitCodeProcess(pi.hProcess, &code))
         return STILL_ACTIVE;
@@ -172,16 +196,33 @@ struct SystemHandleEntry {
     ACCESS_MASK access;
 };
 
-// The process's handles counted in the system's handle table (Wine answers
-// GetProcessHandleCount with 0 for every process); 0 when not available.
-DWORD CountHandlesInSystemTable(DWORD processId) {
+} // namespace
+
+namespace {
+
+// The type number the handle table gives registry keys: read from a key this process opens.
+UCHAR RegistryKeyType(const SystemHandleEntry* entries, ULONG count, HKEY key) {
+    const DWORD self = GetCurrentProcessId();
+    const USHORT value = static_cast<USHORT>(reinterpret_cast<ULONG_PTR>(key));
+    for (ULONG i = 0; i < count; ++i)
+        if (entries[i].processId == static_cast<USHORT>(self) && entries[i].handle == value)
+            return entries[i].objectType;
+    return 0;
+}
+
+} // namespace
+
+HandleCounts CountHandles(DWORD processId) {
+    HandleCounts counts;
     using Query = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     auto query = ntdll != nullptr ? reinterpret_cast<Query>(reinterpret_cast<void*>(
                                         GetProcAddress(ntdll, "NtQuerySystemInformation")))
                                   : nullptr;
-    if (query == nullptr)
-        return 0;
+    HKEY probe = nullptr;
+    if (query == nullptr ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &probe) != ERROR_SUCCESS)
+        return counts;
     constexpr ULONG kSystemHandleInformation = 16;
     constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
     std::vector<char> buffer(1 << 20);
@@ -191,27 +232,23 @@ DWORD CountHandlesInSystemTable(DWORD processId) {
                            static_cast<ULONG>(buffer.size()), &length)) == kInfoLengthMismatch &&
            buffer.size() < (256u << 20))
         buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return 0;
-    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-    const auto* entries =
-        reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
-    DWORD mine = 0;
-    for (ULONG i = 0; i < count; ++i)
-        mine += entries[i].processId == static_cast<USHORT>(processId) ? 1 : 0;
-    return mine;
+    if (status == 0) {
+        const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+        const auto* entries =
+            reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
+        const UCHAR keyType = RegistryKeyType(entries, count, probe);
+        for (ULONG i = 0; i < count; ++i) {
+            if (entries[i].processId != static_cast<USHORT>(processId))
+                continue;
+            ++counts.total;
+            counts.registryKeys += keyType != 0 && entries[i].objectType == keyType ? 1 : 0;
+        }
+    }
+    RegCloseKey(probe);
+    return counts;
 }
 
-} // namespace
-
-DWORD SaverRun::HandleCount() const {
-    DWORD count = 0;
-    if (!GetProcessHandleCount(pi.hProcess, &count) || count == 0)
-        return CountHandlesInSystemTable(pi.dwProcessId);
-    return count;
-}
-
-SIZE_T SaverRun::PrivateBytes() const {
+SIZE_T WatchedProcess::PrivateBytes() const {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),

@@ -35,10 +35,50 @@ public:
     bool copied = false;
 };
 
-// One run of the saver process ("/s").
-class SaverRun {
+// A top-level window with one child, the way a saver tile sits in its host.
+class TileWindow {
 public:
-    ~SaverRun(); // a process still running is killed
+    TileWindow();
+    ~TileWindow();
+    TileWindow(const TileWindow&) = delete;
+    TileWindow& operator=(const TileWindow&) = delete;
+    HWND top = nullptr, child = nullptr;
+};
+
+// A process's open handles, from the system's handle table (Wine answers
+// GetProcessHandleCount with 0 for every process); zeros when not available. Registry keys
+// are counted apart: under Wine the platform's filter enumeration leaves some open with
+// every graph it builds.
+struct HandleCounts {
+    DWORD total = 0;
+    DWORD registryKeys = 0;
+    DWORD Others() const { return total - registryKeys; }
+};
+HandleCounts CountHandles(DWORD processId);
+
+// A child process watched from outside; killed if still running when this goes.
+class WatchedProcess {
+public:
+    WatchedProcess() = default;
+    WatchedProcess(const WatchedProcess&) = delete;
+    WatchedProcess& operator=(const WatchedProcess&) = delete;
+    ~WatchedProcess();
+    bool Launch(const std::wstring& commandLine, const std::wstring& folder);
+    bool Alive() const;
+    DWORD ExitCode() const;
+    // Open handles and private bytes of the process now (0 when not available).
+    DWORD HandleCount() const { return Handles().total; }
+    HandleCounts Handles() const { return CountHandles(pi.dwProcessId); }
+    SIZE_T PrivateBytes() const;
+    void Kill();
+
+    PROCESS_INFORMATION pi = {};
+    DWORD started = 0;
+};
+
+// One run of the saver process ("/s").
+class SaverRun : public WatchedProcess {
+public:
     bool Start(const Stage& stage);
     // The topmost borderless host window, once it exists.
     HWND WaitForHost(DWORD timeoutMs = 20000);
@@ -53,15 +93,7 @@ public:
     long EndByMouse(DWORD timeoutMs = 10000);
     // Milliseconds from the deciding move until no window of the process is visible.
     long windowsGoneMs = -1;
-    bool Alive() const;
-    DWORD ExitCode() const;
-    // Open handles and private bytes of the process now (0 when not available).
-    DWORD HandleCount() const;
-    SIZE_T PrivateBytes() const;
-
-    PROCESS_INFORMATION pi = {};
     HWND host = nullptr;
-    DWORD started = 0;
 };
 
 } // namespace hardening

@@ -2,31 +2,11 @@
 // the closing thread, and graphs that do stop are still stopped and released as before.
 #include <gtest/gtest.h>
 
+#include "HardeningSupport.h"
 #include "MovieGraph.h"
 #include "SaverTestSupport.h"
 
 namespace {
-
-// A top-level window with one child, the way a saver tile sits in its host.
-class TileWindow {
-public:
-    TileWindow() {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"HardeningTile";
-        RegisterClassW(&wc);
-        top = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240,
-                              nullptr, nullptr, wc.hInstance, nullptr);
-        child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 320, 240,
-                                top, nullptr, wc.hInstance, nullptr);
-    }
-    ~TileWindow() {
-        if (top != nullptr)
-            DestroyWindow(top);
-    }
-    HWND top = nullptr, child = nullptr;
-};
 
 bool Empty(const MovieGraph& g) {
     return !g.Graph && !g.Renderer && !g.Allocator && !g.Control && !g.Events && !g.Seeking &&
@@ -106,7 +86,7 @@ DWORD CloseStuck(MovieGraph& graph, StuckControl& control, HWND window) {
 // never stop, then one that stops again with the shorter wait in force.
 TEST(NeverStoppingGraph, CloseGivesUpTheStuckGraphAndStillStopsTheOthers) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    TileWindow window;
+    hardening::TileWindow window;
     ASSERT_NE(window.child, nullptr);
     {
         MovieGraph normal;

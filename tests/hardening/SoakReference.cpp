@@ -1,0 +1,119 @@
+// The soak's yardstick: the platform's own player doing the saver's work without any code of
+// ours. Nine tiles on the saver's rectangles, each cycling the given clips with a VMR9 in
+// windowless mode, one new graph per clip, the next clip on EC_COMPLETE and a failed clip
+// skipped. It runs until a WM_QUIT is posted to its thread, then closes its graphs and ends,
+// as the saver does on input. The soak driver reads its handles, memory and time to end from
+// outside, as it does the saver's, so that what the platform itself costs can be told from
+// what the saver adds.
+//   soak_reference CLIP...
+#include <string>
+#include <vector>
+
+#include "PlatformPlayer.h"
+#include "SaverLayout.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr wchar_t kTileClass[] = L"OrsettaSoakReferenceTile";
+constexpr UINT kGraphEvent = WM_APP + 1;
+constexpr uint32_t kSide = 3;
+
+std::vector<std::wstring> g_clips;
+
+struct Tile {
+    HWND window = nullptr;
+    size_t next = 0; // the list entry to play next
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEventEx> events;
+
+    void Close() {
+        if (control)
+            (void)control->Stop(); // the graph goes in any case
+        events.Reset();
+        control.Reset();
+        graph.Reset();
+    }
+
+    bool OpenOne(const std::wstring& clip) {
+        return OpenPlatformGraph(clip.c_str(), window, &graph, &control) &&
+               SUCCEEDED(graph->QueryInterface(IID_IMediaEventEx,
+                                               reinterpret_cast<void**>(events.GetAddressOf()))) &&
+               SUCCEEDED(
+                   events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), kGraphEvent, 0)) &&
+               SUCCEEDED(control->Run());
+    }
+
+    // The next clip that plays, trying each entry once, as the saver does.
+    void PlayNext() {
+        for (size_t tries = 0; tries < g_clips.size(); ++tries) {
+            Close();
+            const std::wstring& clip = g_clips[next];
+            next = (next + 1) % g_clips.size();
+            if (OpenOne(clip))
+                return;
+        }
+        Close();
+    }
+};
+
+LRESULT CALLBACK TileProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tile = reinterpret_cast<Tile*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (message == kGraphEvent && tile != nullptr) {
+        bool complete = false;
+        long code = 0;
+        LONG_PTR first = 0, second = 0;
+        while (tile->events && tile->events->GetEvent(&code, &first, &second, 0) == S_OK) {
+            complete = complete || code == EC_COMPLETE;
+            (void)tile->events->FreeEventParams(code, first, second);
+        }
+        if (complete)
+            tile->PlayNext();
+        return 0;
+    }
+    if (message == WM_ERASEBKGND)
+        return 1;
+    return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    for (int i = 1; i < argc; ++i)
+        g_clips.emplace_back(argv[i]);
+    if (g_clips.empty() || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 2;
+    WNDCLASSEXW tileClass = {};
+    tileClass.cbSize = sizeof tileClass;
+    tileClass.lpfnWndProc = TileProc;
+    tileClass.hInstance = GetModuleHandleW(nullptr);
+    tileClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    tileClass.lpszClassName = kTileClass;
+    if (RegisterClassExW(&tileClass) == 0)
+        return 1;
+    const uint32_t width = static_cast<uint32_t>(GetSystemMetrics(SM_CXSCREEN));
+    const uint32_t height = static_cast<uint32_t>(GetSystemMetrics(SM_CYSCREEN));
+    Tile tiles[kSide * kSide];
+    for (uint32_t i = 0; i < kSide * kSide; ++i) {
+        const TileRect r = TileRectangle(i, kSide, width, height);
+        Tile& tile = tiles[i];
+        tile.next = i % g_clips.size();
+        tile.window = CreateWindowExW(0, kTileClass, L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                                      r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        if (tile.window == nullptr)
+            return 1;
+        SetWindowLongPtrW(tile.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tile));
+        tile.PlayNext();
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    for (Tile& tile : tiles)
+        tile.Close();
+    return 0;
+}
