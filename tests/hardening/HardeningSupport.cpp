@@ -103,12 +103,8 @@ bool SaverRun::Start(const Stage& stage) {
 HWND SaverRun::WaitForHost(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs && Alive()) {
-        for (HWND w : saver_test::ProcessWindows(pi.dwProcessId)) {
-            const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
-            const LONG_PTR exStyle = GetWindowLongPtrW(w, GWL_EXSTYLE);
-            if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0)
-                return host = w;
-        }
+        if ((host = saver_test::FindSaverHost(pi.dwProcessId)) != nullptr)
+            return host;
         Sleep(20);
     }
     return nullptr;

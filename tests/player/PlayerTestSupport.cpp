@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "OrsettaMedia.h"
+#include "TestFiles.h"
 
 namespace player_test {
 
@@ -125,14 +126,8 @@ bool CaptureWindow(HWND window, Picture* picture) {
     int w = rc.right, h = rc.bottom;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = testing_support::CreateTopDownDib(memory, w, h, &bits);
     bool ok = false;
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);

@@ -82,12 +82,8 @@ public:
     // The topmost borderless host window, once it exists.
     HWND WaitForHost(DWORD timeoutMs = 20000) {
         while (GetTickCount() - started < timeoutMs) {
-            for (HWND w : ProcessWindows(pi.dwProcessId)) {
-                const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
-                const LONG_PTR exStyle = GetWindowLongPtrW(w, GWL_EXSTYLE);
-                if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0)
-                    return host = w;
-            }
+            if ((host = FindSaverHost(pi.dwProcessId)) != nullptr)
+                return host;
             Sleep(50);
         }
         return nullptr;

@@ -31,14 +31,8 @@ bool Screenshot::Capture() {
     if (screen == nullptr)
         return false;
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = testing_support::CreateTopDownDib(screen, w, h, &bits);
     bool ok = memory != nullptr && bitmap != nullptr;
     if (ok) {
         HGDIOBJ old = SelectObject(memory, bitmap);
@@ -152,14 +146,8 @@ Screenshot RenderStatusText(const wchar_t* text, int width, int height) {
     // A window's paint context starts with the system font, as a fresh memory context does.
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = testing_support::CreateTopDownDib(screen, width, height, &bits);
     Screenshot picture;
     if (memory != nullptr && bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
@@ -256,6 +244,16 @@ std::wstring IniString(const std::wstring& ini, const std::wstring& key) {
     wchar_t buffer[4096] = {};
     GetPrivateProfileStringW(L"Ver1", key.c_str(), L"", buffer, 4096, ini.c_str());
     return buffer;
+}
+
+HWND FindSaverHost(DWORD processId) {
+    for (HWND w : ProcessWindows(processId)) {
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        const LONG_PTR exStyle = GetWindowLongPtrW(w, GWL_EXSTYLE);
+        if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0)
+            return w;
+    }
+    return nullptr;
 }
 
 } // namespace saver_test

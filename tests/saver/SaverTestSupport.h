@@ -54,6 +54,8 @@ bool TextMatches(const Screenshot& screen, const Screenshot& text, int rows);
 
 // Top-level visible windows of a process.
 std::vector<HWND> ProcessWindows(DWORD processId);
+// The process's topmost borderless window (the saver's host), or null.
+HWND FindSaverHost(DWORD processId);
 // Children of a window, in creation order, with their screen rectangles.
 std::vector<HWND> ChildWindows(HWND parent);
 

@@ -130,4 +130,14 @@ void PumpMessagesFor(DWORD milliseconds) {
     }
 }
 
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // rows from the top down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 } // namespace testing_support

@@ -38,6 +38,10 @@ struct ProcessResult {
 // killed and reported as not exited.
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs);
 
+// A 32-bit top-down DIB section of the given size for the device context, its pixels at
+// *bits; null when it cannot be made.
+HBITMAP CreateTopDownDib(HDC dc, int width, int height, void** bits);
+
 // Handles this thread's messages for the given time. Bounded even while messages keep
 // coming, so a window that floods its own queue fails a test instead of hanging it.
 void PumpMessagesFor(DWORD milliseconds);
