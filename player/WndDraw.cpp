@@ -47,10 +47,15 @@ bool IsPlaybackPossible() {
 namespace {
 // The silence of IBasicAudio::put_Volume.
 constexpr long kSilentVolume = -10000;
+// The end of a movie opens the next one from this timer, not from the graph's event message:
+// opening takes a good part of a second under load, and timer messages come only after
+// input and posted messages, so input never waits behind a run of openings of all tiles.
+constexpr UINT_PTR kNextMovieTimer = 0x4E58; // 'NX'
 } // namespace
 
 BEGIN_MESSAGE_MAP(CWndDraw, CWnd)
 ON_MESSAGE(WM_APP_GRAPHEVENT, OnGraphEvent)
+ON_WM_TIMER()
 ON_WM_PAINT()
 ON_WM_ERASEBKGND()
 ON_WM_CREATE()
@@ -152,13 +157,28 @@ LRESULT CWndDraw::OnGraphEvent(WPARAM, LPARAM) {
     long code = 0;
     LONG_PTR param1 = 0;
     LONG_PTR param2 = 0;
-    // The graph may be replaced inside the loop, so its events are asked for afresh.
+    bool complete = false;
     while (m_graph->HasEvents() && SUCCEEDED(m_graph->GetEvent(&code, &param1, &param2))) {
         m_graph->FreeEventParams(code, param1, param2); // result ignored
-        if (code == EC_COMPLETE && PlayNextMovie())
-            m_graph->Run(); // result ignored
+        complete = complete || code == EC_COMPLETE;
     }
+    if (complete && SetTimer(kNextMovieTimer, 0) == 0)
+        AdvanceToNextMovie(); // no timer to be had: now rather than never
     return 0;
+}
+
+void CWndDraw::OnTimer(UINT_PTR id) {
+    if (id != kNextMovieTimer) {
+        CWnd::OnTimer(id);
+        return;
+    }
+    KillTimer(kNextMovieTimer);
+    AdvanceToNextMovie();
+}
+
+void CWndDraw::AdvanceToNextMovie() {
+    if (PlayNextMovie())
+        m_graph->Run(); // result ignored
 }
 
 void CWndDraw::SaveResumeState() {

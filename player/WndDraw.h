@@ -82,6 +82,7 @@ protected:
     void PostNcDestroy() override;
 
     LRESULT OnGraphEvent(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
     void OnPaint();
     BOOL OnEraseBkgnd(HDC dc);
     int OnCreate(LPCREATESTRUCTW create);
@@ -91,4 +92,5 @@ protected:
 
 private:
     std::wstring ResumeKey(const wchar_t* suffix) const;
+    void AdvanceToNextMovie();
 };

@@ -266,12 +266,22 @@ CWndDraw* MakePlayerWindow(int index, std::unique_ptr<FakeGraph> graph) {
     return p;
 }
 
+// A player window already playing the first movie of the list; its double goes with it.
+CWndDraw* PlayingWindow(const Library& library, FakeGraph** graph) {
+    auto owned = std::make_unique<FakeGraph>(library);
+    *graph = owned.get();
+    CWndDraw* p = MakePlayerWindow(0, std::move(owned));
+    if (p != nullptr && !p->PlayNextMovie()) {
+        DestroyWindow(p->m_hWnd);
+        return nullptr;
+    }
+    return p;
+}
+
 TEST_F(PlayerTest, EndOfStreamStepsToTheNextMovieAndRunsItOtherEventsDoNot) {
-    auto graph = std::make_unique<FakeGraph>(library);
-    FakeGraph* g = graph.get();
-    CWndDraw* p = MakePlayerWindow(0, std::move(graph));
+    FakeGraph* g = nullptr;
+    CWndDraw* p = PlayingWindow(library, &g);
     ASSERT_NE(p, nullptr);
-    ASSERT_TRUE(p->PlayNextMovie());
 
     g->events = {EC_PAUSED, EC_ERRORABORT};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
@@ -281,6 +291,14 @@ TEST_F(PlayerTest, EndOfStreamStepsToTheNextMovieAndRunsItOtherEventsDoNot) {
 
     g->events = {EC_COMPLETE};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    // The next movie opens once the queue holds nothing more urgent (input first).
+    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
+    PostMessageW(p->m_hWnd, WM_NULL, 0, 0);
+    MSG queued;
+    ASSERT_TRUE(PeekMessageW(&queued, p->m_hWnd, 0, 0, PM_REMOVE));
+    EXPECT_EQ(queued.message, static_cast<UINT>(WM_NULL)); // ahead of the opening
+    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
+    saver_test::PumpFor(100);
     EXPECT_EQ(g->opened, (std::vector<std::wstring>{kA, kB}));
     EXPECT_EQ(g->runs, 1);
     EXPECT_EQ(p->m_currentFile, kB);
@@ -289,10 +307,23 @@ TEST_F(PlayerTest, EndOfStreamStepsToTheNextMovieAndRunsItOtherEventsDoNot) {
     library.failing = {kA, kB, kC};
     g->events = {EC_COMPLETE, EC_COMPLETE};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    saver_test::PumpFor(100);
     EXPECT_FALSE(g->isOpen);
     EXPECT_TRUE(app.NoPlayableMovies);
     EXPECT_EQ(g->runs, 1);
     DestroyWindow(p->m_hWnd);
+}
+
+TEST_F(PlayerTest, AWindowClosedBeforeTheNextMovieOpensOpensNothing) {
+    FakeGraph* g = nullptr;
+    CWndDraw* p = PlayingWindow(library, &g);
+    ASSERT_NE(p, nullptr);
+    g->events = {EC_COMPLETE};
+    SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    const uint32_t position = app.PlayPosition;
+    DestroyWindow(p->m_hWnd); // the input that ends the saver came first; p and g are gone
+    saver_test::PumpFor(100);
+    EXPECT_EQ(app.PlayPosition, position); // no further entry was tried
 }
 
 TEST_F(PlayerTest, DestroyedWindowWritesItsResumeEntry) {
