@@ -1,10 +1,11 @@
 // The soak's yardstick: the platform's own player doing the saver's work without any code of
-// ours. Nine tiles on the saver's rectangles, each cycling the given clips with a VMR9 in
-// windowless mode, one new graph per clip, the next clip on EC_COMPLETE and a failed clip
-// skipped. It runs until a WM_QUIT is posted to its thread, then closes its graphs and ends,
-// as the saver does on input. The soak driver reads its handles, memory and time to end from
-// outside, as it does the saver's, so that what the platform itself costs can be told from
-// what the saver adds.
+// ours. Nine tiles on the saver's rectangles, child windows of a full-screen host as the
+// saver's are (Wine renders into child windows differently from top-level ones), each cycling the
+// given clips with a VMR9 in windowless mode, one new graph per clip, the next clip on EC_COMPLETE
+// and a failed clip skipped. It runs until a WM_QUIT is posted to its thread, then closes its
+// graphs and ends, as the saver does on input. The soak driver reads its handles, memory and time
+// to end from outside, as it does the saver's, so that what the platform itself costs can be told
+// from what the saver adds.
 //   soak_reference CLIP...
 #include <string>
 #include <vector>
@@ -95,14 +96,20 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     const uint32_t width = static_cast<uint32_t>(GetSystemMetrics(SM_CXSCREEN));
     const uint32_t height = static_cast<uint32_t>(GetSystemMetrics(SM_CYSCREEN));
+    HWND host =
+        CreateWindowExW(WS_EX_TOPMOST, kTileClass, L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                        0, static_cast<int>(width), static_cast<int>(height), nullptr, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+    if (host == nullptr)
+        return 1;
     Tile tiles[kSide * kSide];
     for (uint32_t i = 0; i < kSide * kSide; ++i) {
         const TileRect r = TileRectangle(i, kSide, width, height);
         Tile& tile = tiles[i];
         tile.next = i % g_clips.size();
-        tile.window = CreateWindowExW(0, kTileClass, L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
-                                      r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
+        tile.window = CreateWindowExW(0, kTileClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                      r.left, r.top, r.right - r.left, r.bottom - r.top, host,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
         if (tile.window == nullptr)
             return 1;
         SetWindowLongPtrW(tile.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tile));
