@@ -11,18 +11,6 @@ std::wstring HardClip(const wchar_t* name) {
     return saver_test::WinePath(HARD_CLIP_DIR) + L"\\" + name;
 }
 
-std::string AnsiBytes(const std::wstring& path) {
-    if (path.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), bytes.data(),
-                            size, nullptr, nullptr);
-    return bytes;
-}
-
 TileWindow::TileWindow() {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = DefWindowProcW;
@@ -38,37 +26,6 @@ TileWindow::TileWindow() {
 TileWindow::~TileWindow() {
     if (top != nullptr)
         DestroyWindow(top);
-}
-
-Stage::Stage() {
-    program = dir.File(L"Orsetta.scr");
-    ini = dir.File(L"Orsetta.ini");
-    list = dir.File(L"Orsetta.mflst");
-    copied = CopyFileW(testing_support::ProductPath().c_str(), program.c_str(), FALSE) != 0;
-}
-
-void Stage::SetOptions(const Options& o) {
-    const std::pair<const wchar_t*, int> keys[] = {{L"Continue", o.continueOn},
-                                                   {L"Mute", o.mute},
-                                                   {L"Shuffle", o.shuffle},
-                                                   {L"ScreenCountMode", o.screenCountMode}};
-    for (const auto& [key, value] : keys)
-        WritePrivateProfileStringW(L"Ver1", key, std::to_wstring(value).c_str(), ini.c_str());
-}
-
-void Stage::SetList(const std::vector<std::wstring>& paths) {
-    std::string bytes = "#Movie File List\n";
-    for (const auto& p : paths)
-        bytes += AnsiBytes(p) + "\n";
-    SetListBytes(bytes);
-}
-
-void Stage::SetListBytes(const std::string& bytes) {
-    testing_support::WriteBytes(list, bytes);
-}
-
-std::string Stage::ListBytes() const {
-    return testing_support::ReadBytes(list);
 }
 
 WatchedProcess::~WatchedProcess() {

@@ -6,34 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "SaverTestSupport.h"
 #include "TestFiles.h"
 
 namespace hardening {
 
 // A clip made for these tests, as a Windows path.
 std::wstring HardClip(const wchar_t* name);
-// The path in the system's ANSI code page, the way the program's list file holds it
-// (characters the code page lacks become its default character).
-std::string AnsiBytes(const std::wstring& path);
-
-struct Options {
-    int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
-};
-
-// A copy of the program with its own settings file and list file.
-class Stage {
-public:
-    Stage();
-    void SetOptions(const Options& options);
-    // A list file of the given paths, each converted with AnsiBytes.
-    void SetList(const std::vector<std::wstring>& paths);
-    void SetListBytes(const std::string& bytes);
-    std::string ListBytes() const;
-
-    testing_support::TempDir dir;
-    std::wstring program, ini, list;
-    bool copied = false;
-};
+using saver_test::AnsiBytes;
+using saver_test::Options;
+using saver_test::Stage;
 
 // A top-level window with one child, the way a saver tile sits in its host.
 class TileWindow {

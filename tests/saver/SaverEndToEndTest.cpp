@@ -21,39 +21,6 @@ const wchar_t* const kClips[] = {L"saver-red.avi", L"saver-green.mp4", L"saver-b
                                  L"saver-yellow.avi"};
 const Rgb kColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
 
-struct Options {
-    int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
-};
-
-// A copy of the program with its own settings and list.
-class Stage {
-public:
-    Stage() {
-        program = dir.File(L"Orsetta.scr");
-        ini = dir.File(L"Orsetta.ini");
-        copied = CopyFileW(testing_support::ProductPath().c_str(), program.c_str(), FALSE) != 0;
-    }
-    void SetOptions(const Options& o) {
-        const std::pair<const wchar_t*, int> keys[] = {{L"Continue", o.continueOn},
-                                                       {L"Mute", o.mute},
-                                                       {L"Shuffle", o.shuffle},
-                                                       {L"ScreenCountMode", o.screenCountMode}};
-        for (const auto& [key, value] : keys)
-            WritePrivateProfileStringW(L"Ver1", key, std::to_wstring(value).c_str(), ini.c_str());
-    }
-    // ASCII paths only, so the list's code page does not matter here.
-    void SetList(const std::vector<std::wstring>& paths) {
-        std::string bytes = "#Movie File List\n";
-        for (const auto& p : paths)
-            bytes += std::string(p.begin(), p.end()) + "\n";
-        testing_support::WriteBytes(dir.File(L"Orsetta.mflst"), bytes);
-    }
-
-    TempDir dir;
-    std::wstring program, ini;
-    bool copied = false;
-};
-
 // One run of the saver process.
 class SaverRun {
 public:

@@ -256,4 +256,47 @@ HWND FindSaverHost(DWORD processId) {
     return nullptr;
 }
 
+std::string AnsiBytes(const std::wstring& path) {
+    if (path.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), bytes.data(),
+                            size, nullptr, nullptr);
+    return bytes;
+}
+
+Stage::Stage() {
+    program = dir.File(L"Orsetta.scr");
+    ini = dir.File(L"Orsetta.ini");
+    list = dir.File(L"Orsetta.mflst");
+    copied = CopyFileW(testing_support::ProductPath().c_str(), program.c_str(), FALSE) != 0;
+}
+
+void Stage::SetOptions(const Options& o) {
+    const std::pair<const wchar_t*, int> keys[] = {{L"Continue", o.continueOn},
+                                                   {L"Mute", o.mute},
+                                                   {L"Shuffle", o.shuffle},
+                                                   {L"ScreenCountMode", o.screenCountMode}};
+    for (const auto& [key, value] : keys)
+        WritePrivateProfileStringW(L"Ver1", key, std::to_wstring(value).c_str(), ini.c_str());
+}
+
+void Stage::SetList(const std::vector<std::wstring>& paths) {
+    std::string bytes = "#Movie File List\n";
+    for (const auto& p : paths)
+        bytes += AnsiBytes(p) + "\n";
+    SetListBytes(bytes);
+}
+
+void Stage::SetListBytes(const std::string& bytes) {
+    testing_support::WriteBytes(list, bytes);
+}
+
+std::string Stage::ListBytes() const {
+    return testing_support::ReadBytes(list);
+}
+
 } // namespace saver_test

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace saver_test {
 
 // A build-tree (Unix) path as the Windows programs under Wine see it.
@@ -64,5 +66,29 @@ void PumpFor(DWORD milliseconds);
 
 // Keys of section "Ver1" of an INI file.
 std::wstring IniString(const std::wstring& ini, const std::wstring& key);
+
+// The real Orsetta.scr staged in a folder of its own and driven from outside.
+// The path in the system's ANSI code page, the way the program's list file holds it
+// (characters the code page lacks become its default character).
+std::string AnsiBytes(const std::wstring& path);
+
+struct Options {
+    int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
+};
+
+// A copy of the program with its own settings file and list file.
+class Stage {
+public:
+    Stage();
+    void SetOptions(const Options& options);
+    // A list file of the given paths, each converted with AnsiBytes.
+    void SetList(const std::vector<std::wstring>& paths);
+    void SetListBytes(const std::string& bytes);
+    std::string ListBytes() const;
+
+    testing_support::TempDir dir;
+    std::wstring program, ini, list;
+    bool copied = false;
+};
 
 } // namespace saver_test
