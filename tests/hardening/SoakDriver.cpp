@@ -65,13 +65,15 @@ bool Watch(const WatchedProcess& process, const char* name, double minutes, Samp
 }
 
 // The saver's change from the first minute to the end, less the reference's change over the
-// same run, must stay within 10% of the saver's first-minute value.
-bool Steady(const char* what, double first, double end, double referenceChange) {
-    const double excess = (end - first) - referenceChange;
+// same run (times `pace`), must stay within 10% of the saver's first-minute value.
+bool Steady(const char* what, double first, double end, double referenceChange, double pace = 1.0) {
+    const double allowed = referenceChange * pace;
+    const double excess = (end - first) - allowed;
     const bool ok = first > 0 && excess <= first * 0.1;
     std::printf("soak: %s %s: %.1f after the first minute, %.1f at the end; the reference "
-                "changed by %+.1f, so the saver's own change is %+.1f (%+.1f%%)\n",
-                ok ? "steady" : "FAILED:", what, first, end, referenceChange, excess,
+                "changed by %+.1f (%+.1f allowed), so the saver's own change is %+.1f "
+                "(%+.1f%%)\n",
+                ok ? "steady" : "FAILED:", what, first, end, referenceChange, allowed, excess,
                 first > 0 ? excess * 100.0 / first : 0.0);
     return ok;
 }
@@ -151,8 +153,13 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
     ok &= Steady("handles other than registry keys", first.handles.Others(), last.handles.Others(),
                  static_cast<double>(refEnd.handles.Others()) - refFirst.handles.Others());
+    // Registry keys are Wine's, about 74 with every graph built, so they follow each program's
+    // pace of opening clips, which differs by up to a fifth from one minute to the next
+    // (10,785-14,773 keys a minute for the saver, 12,245-15,508 for the reference over 30
+    // minutes). A key kept with every frame would still be far beyond that.
     ok &= Steady("registry key handles", first.handles.registryKeys, last.handles.registryKeys,
-                 static_cast<double>(refEnd.handles.registryKeys) - refFirst.handles.registryKeys);
+                 static_cast<double>(refEnd.handles.registryKeys) - refFirst.handles.registryKeys,
+                 1.25);
     ok &= Steady("private MB", first.bytes / 1048576.0, last.bytes / 1048576.0,
                  (static_cast<double>(refEnd.bytes) - static_cast<double>(refFirst.bytes)) /
                      1048576.0);
