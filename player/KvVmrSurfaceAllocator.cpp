@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "SystemDirect3D.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -19,7 +21,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
         if (IsWindow(m_Window)) {
             // Adopts the new object's one reference (ComPtr::Attach adds one in mingw-w64's
             // WRL, so it is not used for this).
-            *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
+            *m_Direct3D.ReleaseAndGetAddressOf() = SystemDirect3DCreate9(D3D_SDK_VERSION);
             if (m_Direct3D) {
                 ok = SetUpDevice();
             }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "OrsettaMedia.h"
+#include "SystemDirect3D.h"
 #include "TestFiles.h"
 
 namespace player_test {
@@ -395,8 +396,8 @@ STDMETHODIMP NotifyDouble::AllocateSurfaceHelper(VMR9AllocationInfo* info, DWORD
 
 } // namespace player_test
 
-// Replaces the import of d3d9.dll's Direct3DCreate9 for this program.
-extern "C" IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
+// Replaces the product's Direct3DCreate9 for this program.
+IDirect3D9* SystemDirect3DCreate9(UINT sdkVersion) {
     IDirect3D9* real = player_test::RealDirect3DCreate9(sdkVersion);
     if (!real) {
         return nullptr;

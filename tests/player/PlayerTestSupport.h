@@ -94,8 +94,8 @@ private:
     volatile LONG m_Refs = 1;
 };
 
-// The system's Direct3DCreate9. This test program links its own Direct3DCreate9, which hands
-// out counted Direct3DDoubles, so that every Direct3D object the product makes is seen.
+// The system's Direct3DCreate9. This test program links its own SystemDirect3DCreate9, which
+// hands out counted Direct3DDoubles, so that every Direct3D object the product makes is seen.
 IDirect3D9* RealDirect3DCreate9(UINT sdkVersion);
 // Direct3DDoubles alive now.
 int LiveDirect3DObjects();
