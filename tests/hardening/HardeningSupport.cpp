@@ -125,6 +125,20 @@ bool SaverRun::WaitShown(DWORD timeoutMs) {
     return false;
 }
 
+HWND WatchedProcess::WaitForWindow(const wchar_t* title, DWORD timeoutMs) const {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs && Alive()) {
+        for (HWND w : saver_test::ProcessWindows(pi.dwProcessId)) {
+            wchar_t text[256] = {};
+            GetWindowTextW(w, text, 256);
+            if (lstrcmpW(text, title) == 0)
+                return w;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 bool WatchedProcess::Alive() const {
     return pi.hProcess != nullptr && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
 }

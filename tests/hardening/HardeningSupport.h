@@ -48,6 +48,8 @@ public:
     bool Launch(const std::wstring& commandLine, const std::wstring& folder);
     bool Alive() const;
     DWORD ExitCode() const;
+    // A visible top-level window of the process with exactly this title, once it exists.
+    HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 20000) const;
     // Open handles and private bytes of the process now (0 when not available).
     DWORD HandleCount() const { return Handles().total; }
     HandleCounts Handles() const { return CountHandles(pi.dwProcessId); }

@@ -10,6 +10,8 @@
 
 #include "HardeningSupport.h"
 #include "SaverTestSupport.h"
+#include "resource.h"
+#include "version.h"
 
 using namespace hardening;
 
@@ -264,6 +266,93 @@ TEST(OddTile, CorruptAviNeitherEndsNorHoldsTheSaver) {
     }
     ASSERT_TRUE(testing_support::WriteBytes(dir.File(L"corrupt.avi"), clip));
     RunWithAnOddFirstTile(dir.File(L"corrupt.avi"), "a corrupt AVI tile");
+}
+
+// Has Wine load these DLLs into Orsetta.scr from wherever the search finds them first
+// (native), rather than its own (builtin), while it lives. Per program in the registry: a
+// Windows process cannot hand WINEDLLOVERRIDES on to the processes it starts under Wine 10.
+class PlantedDllsAllowed {
+public:
+    explicit PlantedDllsAllowed(std::vector<std::wstring> names) : m_names(std::move(names)) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_key,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        static const wchar_t order[] = L"native,builtin";
+        for (const auto& name : m_names)
+            ok =
+                RegSetValueExW(m_key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                               sizeof(order)) == ERROR_SUCCESS;
+    }
+    ~PlantedDllsAllowed() {
+        if (m_key == nullptr)
+            return;
+        for (const auto& name : m_names)
+            RegDeleteValueW(m_key, name.c_str());
+        RegCloseKey(m_key);
+    }
+    PlantedDllsAllowed(const PlantedDllsAllowed&) = delete;
+    PlantedDllsAllowed& operator=(const PlantedDllsAllowed&) = delete;
+    bool ok = false;
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\Orsetta.scr\\DllOverrides";
+    std::vector<std::wstring> m_names;
+    HKEY m_key = nullptr;
+};
+
+// DLLs planted beside the program under the names of two that it uses, and allowed by Wine to
+// load from there, never run: not in the saver, the settings dialog or the about box (without
+// the narrowed search, Wine's own quartz.dll takes d3d9.dll from the program's folder). The
+// saver still plays and the about box still shows the version: both DLLs came from the system.
+TEST(PlantedDll, NotLoadedByTheSaverTheDialogOrTheAboutBox) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    const wchar_t* const names[] = {L"d3d9.dll", L"version.dll"};
+    for (const wchar_t* name : names)
+        ASSERT_TRUE(CopyFileW((saver_test::WinePath(PLANTED_DLL_DIR) + L"\\" + name).c_str(),
+                              stage.dir.File(name).c_str(), FALSE));
+    stage.SetOptions({0, 1, 0, 0});
+    stage.SetList({Good()});
+    const PlantedDllsAllowed allowed({L"d3d9", L"version"});
+    ASSERT_TRUE(allowed.ok);
+    const auto expectNoneRan = [&](const char* where) {
+        for (const wchar_t* name : names) {
+            const std::wstring marker = stage.dir.File(name) + L".loaded";
+            EXPECT_FALSE(testing_support::FileExists(marker))
+                << "the planted " << std::string(name, name + lstrlenW(name)) << " ran in "
+                << where;
+            DeleteFileW(marker.c_str());
+        }
+    };
+
+    [&] {
+        SaverRun run;
+        ASSERT_TRUE(run.Start(stage));
+        ASSERT_NE(run.WaitForHost(), nullptr);
+        ASSERT_TRUE(run.WaitCued(1, 30000));
+        EXPECT_TRUE(run.WaitShown(10000)) << "the tile shows no movie";
+        EXPECT_GE(run.EndByMouse(), 0);
+    }();
+    expectNoneRan("the saver");
+
+    [&] {
+        WatchedProcess config;
+        ASSERT_TRUE(config.Launch(L"\"" + stage.program + L"\" /c", stage.dir.Path()));
+        HWND dlg = config.WaitForWindow(L"Orsetta");
+        ASSERT_NE(dlg, nullptr);
+        PostMessageW(dlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND about = config.WaitForWindow(L"バージョン情報 Orsetta");
+        ASSERT_NE(about, nullptr);
+        wchar_t text[64] = {}, expected[64] = {};
+        GetDlgItemTextW(about, IDC_VERSION, text, 64);
+        swprintf(expected, 64, L"Version %d.%02d.%04d.%04d", ORSETTA_VERSION_MAJOR,
+                 ORSETTA_VERSION_MINOR, ORSETTA_VERSION_PATCH, ORSETTA_VERSION_BUILD);
+        EXPECT_STREQ(text, expected);
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(WaitForSingleObject(config.pi.hProcess, 10000), WAIT_OBJECT_0);
+    }();
+    expectNoneRan("the settings dialog or the about box");
 }
 
 } // namespace
