@@ -308,6 +308,16 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
     });
 }
 
+// Each text of the dialog whole in its control, in the control's own font. Here that is
+// the font Wine gives "MS UI Gothic": IPA Gothic, whose full-width characters are 12 pixels
+// at 9 points as MS UI Gothic's are, so Japanese labels take the room they take on Windows.
+void ExpectTextsFit(HWND dialog) {
+    const std::vector<TextFit> fits = MeasureTexts(dialog);
+    EXPECT_FALSE(fits.empty());
+    for (const TextFit& f : fits)
+        EXPECT_LE(f.extent, f.room) << "control " << f.id << " cuts its text off: " << f.text;
+}
+
 TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
@@ -321,22 +331,9 @@ TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)), CAboutDlg::MakeVersionString());
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)).substr(0, 8), L"Version ");
-        {
-            // The whole version must fit on the static's one line: a wrapped second line
-            // is cut off by its height and the number never shows.
-            HWND version = GetDlgItem(about, IDC_VERSION);
-            const std::wstring text = Text(version);
-            HDC dc = GetDC(version);
-            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(
-                                               SendMessageW(version, WM_GETFONT, 0, 0)));
-            SIZE extent = {};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            SelectObject(dc, old);
-            ReleaseDC(version, dc);
-            RECT client = {};
-            GetClientRect(version, &client);
-            EXPECT_LE(extent.cx, client.right) << "the version text is wider than its control";
-        }
+        // Every text fits on its control's one line: a wrapped second line is cut off by
+        // the control's height (the version line once showed only "Version").
+        ExpectTextsFit(about);
         Click(about, IDOK);
         EXPECT_TRUE(WaitGone(about));
         // A system command of our own with its low bits set still opens it.
@@ -359,19 +356,30 @@ TEST_F(DialogTest, ControlsKeepTheirPlacesAndTexts) {
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         const Expected controls[] = {
-            {IDOK, L"OK", {172, 148, 50, 14}},
-            {IDCANCEL, L"キャンセル", {222, 148, 50, 14}},
+            {IDOK, L"OK", {226, 148, 50, 14}},
+            {IDCANCEL, L"キャンセル", {276, 148, 50, 14}},
             {IDC_HELP_BUTTON, L"ヘルプ", {7, 148, 50, 14}},
-            {IDC_FILE_LIST, nullptr, {7, 22, 265, 75}},
-            {IDC_ADD, L"追加", {165, 7, 19, 14}},
-            {IDC_DELETE, L"削除", {184, 7, 19, 14}},
-            {IDC_DELETE_ALL, L"全削除", {203, 7, 26, 14}},
-            {IDC_MOVE_UP, L"↑", {234, 7, 19, 14}},
-            {IDC_MOVE_DOWN, L"↓", {253, 7, 19, 14}},
-            {IDC_SHUFFLE, L"シャッフル再生", {11, 102, 54, 10}},
-            {IDC_CONTINUE, L"前回の続き再生", {11, 116, 61, 10}},
-            {IDC_MUTE, L"無音再生", {11, 130, 43, 10}},
+            {IDC_FILE_LIST, nullptr, {7, 22, 319, 75}},
+            {IDC_ADD, L"追加", {219, 7, 19, 14}},
+            {IDC_DELETE, L"削除", {238, 7, 19, 14}},
+            {IDC_DELETE_ALL, L"全削除", {257, 7, 26, 14}},
+            {IDC_MOVE_UP, L"↑", {288, 7, 19, 14}},
+            {IDC_MOVE_DOWN, L"↓", {307, 7, 19, 14}},
+            {IDC_SHUFFLE, L"シャッフル再生", {11, 102, 76, 10}},
+            {IDC_CONTINUE, L"前回の続き再生", {11, 116, 76, 10}},
+            {IDC_MUTE, L"無音再生", {11, 130, 76, 10}},
         };
+        // The template's order is the tab order.
+        std::vector<int> order;
+        for (HWND c = GetWindow(dlg, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            const int id = GetDlgCtrlID(c);
+            if (id > 0 && id < 0xFFFF)
+                order.push_back(id);
+        }
+        EXPECT_EQ(order, (std::vector<int>{IDOK, IDCANCEL, IDC_HELP_BUTTON, IDC_FILE_LIST, IDC_ADD,
+                                           IDC_DELETE, IDC_DELETE_ALL, IDC_MOVE_UP, IDC_MOVE_DOWN,
+                                           IDC_SHUFFLE, IDC_CONTINUE, IDC_MUTE, IDC_SCREEN_COUNT}));
+        ExpectTextsFit(dlg);
         for (const Expected& e : controls) {
             SCOPED_TRACE(e.id);
             HWND c = GetDlgItem(dlg, e.id);

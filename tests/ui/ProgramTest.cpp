@@ -14,15 +14,16 @@ namespace {
 using namespace uitest;
 using testing_support::TempDir;
 
-// Windows has "MS UI Gothic"; under Wine the dialogs' font falls back to a wider one, which
-// clips the labels in the pictures. Wine's own font replacement gives the program the
-// proportional IPA Gothic instead (nothing of this reaches a real Windows).
-void UseProportionalJapaneseFont() {
+// Windows has "MS UI Gothic"; Wine gives the dialogs IPA Gothic in its place, whose
+// full-width characters are 12 pixels at 9 points as MS UI Gothic's are. Named here so that
+// the pictures show that font whatever else the runtime holds, and so that a proportional
+// replacement left in the prefix by earlier runs goes (nothing of this reaches Windows).
+void UseJapaneseFontOfWindowsWidths() {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
-    static const wchar_t face[] = L"IPAPGothic";
+    static const wchar_t face[] = L"IPAGothic";
     RegSetValueExW(key, L"MS UI Gothic", 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
                    sizeof(face));
     RegCloseKey(key);
@@ -30,7 +31,7 @@ void UseProportionalJapaneseFont() {
 
 class ProgramTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { UseProportionalJapaneseFont(); }
+    static void SetUpTestSuite() { UseJapaneseFontOfWindowsWidths(); }
 
     void SetUp() override {
         folder = FullPath(dir.Path()) + L"\\スクリーンセーバー";
