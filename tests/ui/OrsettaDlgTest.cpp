@@ -458,11 +458,18 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
     ASSERT_FALSE(product.empty());
     const std::wstring chm = product.substr(0, product.find_last_of(L'.')) + L".chm";
     ASSERT_TRUE(CopyFileW(chm.c_str(), HelpPathOfThisProgram().c_str(), FALSE));
+    // A planted control beside the program is not the one that runs.
+    const std::wstring planted = testing_support::ProgramFolder() + L"hhctrl.ocx";
+    ASSERT_TRUE(testing_support::WriteBytes(planted, "MZ planted"));
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         PostClick(dlg, IDC_HELP_BUTTON);
         HWND help = WaitForClass(GetCurrentProcessId(), L"HH Parent");
         ASSERT_NE(help, nullptr);
+        wchar_t loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+        GetModuleFileNameW(GetModuleHandleW(L"hhctrl.ocx"), loaded, MAX_PATH);
+        GetSystemDirectoryW(system, MAX_PATH);
+        EXPECT_EQ(_wcsnicmp(loaded, system, wcslen(system)), 0);
         EXPECT_EQ(GetWindow(help, GW_OWNER), nullptr); // independent of the dialog
         EXPECT_EQ(WaitForMessageBox(GetCurrentProcessId(),
                                     L"ヘルプファイルが見つかりませんでした。", 300),
@@ -472,6 +479,7 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
         PostMessageW(help, WM_CLOSE, 0, 0);
         WaitGone(help);
     });
+    DeleteFileW(planted.c_str());
     DeleteFileW(HelpPathOfThisProgram().c_str());
 }
 
