@@ -7,7 +7,6 @@
 
 #include "AboutDlg.h"
 #include "CFileDialog.h"
-#include "HtmlHelp.h"
 #include "ListEdit.h"
 #include "OrsettaApp.h"
 
@@ -248,20 +247,6 @@ void COrsettaDlg::OnDropFiles(HDROP drop) {
 }
 
 void COrsettaDlg::OnHelpButton() {
-    wchar_t module[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(AfxGetInstanceHandle(), module, MAX_PATH);
-    wchar_t helpPath[MAX_PATH] = {};
-    bool found = length > 0 && length < MAX_PATH;
-    if (found) {
-        // A path whose parts do not fit counts as a missing help file.
-        wchar_t drive[3], dir[256], name[256], ext[256];
-        found = _wsplitpath_s(module, drive, 3, dir, 256, name, 256, ext, 256) == 0 &&
-                _wmakepath_s(helpPath, MAX_PATH, drive, dir, name, L"chm") == 0;
-    }
-    if (!found || GetFileAttributesW(helpPath) == INVALID_FILE_ATTRIBUTES) {
-        AfxMessageBox(L"ヘルプファイルが見つかりませんでした。", MB_OK);
-        return;
-    }
-    // Owned by the desktop, the help window stays open after the dialog closes.
-    OrsettaHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
+    // The standard help command's handler opens the help file for the whole program.
+    AfxGetApp()->OnHelp();
 }

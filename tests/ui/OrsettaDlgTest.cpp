@@ -444,12 +444,15 @@ TEST_F(DialogTest, HelpMissingShowsTheMessage) {
     DeleteFileW(HelpPathOfThisProgram().c_str());
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
-        PostClick(dlg, IDC_HELP_BUTTON);
-        HWND box =
-            WaitForMessageBox(GetCurrentProcessId(), L"ヘルプファイルが見つかりませんでした。");
-        ASSERT_NE(box, nullptr);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(WaitGone(box));
+        // The Help button, then the standard help command, which the application handles.
+        for (const WPARAM command : {WPARAM{IDC_HELP_BUTTON}, WPARAM{ID_HELP}}) {
+            PostMessageW(dlg, WM_COMMAND, command, 0);
+            HWND box =
+                WaitForMessageBox(GetCurrentProcessId(), L"ヘルプファイルが見つかりませんでした。");
+            ASSERT_NE(box, nullptr);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(WaitGone(box));
+        }
     });
 }
 
@@ -477,7 +480,13 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
         Sleep(1000); // let it show its contents before the picture is taken
         EXPECT_TRUE(SaveWindowBitmap(help, ArtifactsFolder() + L"help-window.bmp"));
         PostMessageW(help, WM_CLOSE, 0, 0);
-        WaitGone(help);
+        EXPECT_TRUE(WaitGone(help));
+        // The standard help command opens the same file.
+        PostMessageW(dlg, WM_COMMAND, ID_HELP, 0);
+        help = WaitForClass(GetCurrentProcessId(), L"HH Parent");
+        ASSERT_NE(help, nullptr);
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitGone(help));
     });
     DeleteFileW(planted.c_str());
     DeleteFileW(HelpPathOfThisProgram().c_str());

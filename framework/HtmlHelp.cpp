@@ -4,7 +4,7 @@ namespace {
 using HtmlHelpProc = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 }
 
-HWND OrsettaHtmlHelp(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data) {
+HWND AfxHtmlHelp(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data) {
     // Loaded once and kept: the help window lives on after the call returns. Only the
     // system's own copy: a program run from a downloads folder must not load an
     // hhctrl.ocx that lies beside it.
