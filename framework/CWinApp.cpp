@@ -1,5 +1,6 @@
 #include "CWinApp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -123,7 +124,30 @@ void CWinApp::OnHelp() {
         return;
     }
     // Owned by the desktop, the help window outlives the window that asked for it.
-    (void)AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
+    HWND window = AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
+    if (window != nullptr &&
+        std::find(m_helpWindows.begin(), m_helpWindows.end(), window) == m_helpWindows.end())
+        m_helpWindows.push_back(window);
+}
+
+void CWinApp::ServeHelpWindows() {
+    for (;;) {
+        std::erase_if(m_helpWindows, [](HWND w) { return !IsWindow(w) || !IsWindowVisible(w); });
+        if (m_helpWindows.empty())
+            return;
+        // A help window on a thread of its own closes without a message here, so look
+        // again now and then.
+        (void)MsgWaitForMultipleObjectsEx(0, nullptr, 200, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // The main window's end posted the quit message: it must not end help too
+            // (nor a modal loop that help opens).
+            if (msg.message == WM_QUIT)
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 int AfxMessageBox(const wchar_t* text, UINT type, UINT /*helpId*/) {

@@ -124,6 +124,33 @@ TEST_F(ProgramTest, CancelWritesNothing) {
     EXPECT_FALSE(testing_support::FileExists(folder + L"\\Orsetta.mflst"));
 }
 
+TEST_F(ProgramTest, HelpStaysOpenAfterTheDialogUntilItIsClosed) {
+    const std::wstring product = testing_support::ProductPath();
+    const std::wstring chm = product.substr(0, product.find_last_of(L'.')) + L".chm";
+    ASSERT_TRUE(CopyFileW(chm.c_str(), (folder + L"\\Orsetta.chm").c_str(), FALSE));
+    for (const int end : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(end);
+        HWND dlg = StartConfiguration();
+        ASSERT_NE(dlg, nullptr);
+        PostClick(dlg, IDC_HELP_BUTTON);
+        HWND help = WaitForClass(process.dwProcessId, L"HH Parent");
+        ASSERT_NE(help, nullptr);
+        PostClick(dlg, end);
+        ASSERT_TRUE(WaitGone(dlg));
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 1000), WAIT_TIMEOUT);
+        EXPECT_TRUE(IsWindowVisible(help));
+        // OK saved while help was still open; Cancel saved nothing.
+        EXPECT_EQ(testing_support::FileExists(folder + L"\\Orsetta.ini"), end == IDOK);
+        // Still served, not only still there.
+        EXPECT_NE(SendMessageTimeoutW(help, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr), 0);
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(Ended());
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        process = {};
+    }
+}
+
 TEST_F(ProgramTest, OwnedByTheWindowOnTheCommandLine) {
     // The owner lives on a thread that keeps pumping: the dialog's creation talks to it.
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
