@@ -7,6 +7,7 @@
 #include "AboutDlg.h"
 #include "DialogDriver.h"
 #include "ListCases.h"
+#include "MovieListFile.h"
 #include "OrsettaApp.h"
 #include "OrsettaDlg.h"
 #include "TestFiles.h"
@@ -229,9 +230,78 @@ TEST_F(DialogTest, DropOfAVeryLongNameKeepsItWhole) {
     EXPECT_EQ(app->MovieList[0].Path, name);
 }
 
-// The open-file dialog: its name box (an edit inside control 0x47C, however deeply the
-// platform nests it) takes several quoted names at once.
-void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
+std::wstring ShortPathOf(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(shortPath) : std::wstring();
+}
+
+// What the list file gives back after OK: the same paths, each naming its file.
+void ExpectListFileKeeps(const std::vector<std::wstring>& paths) {
+    TempDir dir;
+    MovieListType list;
+    for (const std::wstring& p : paths) {
+        EXPECT_NE(GetFileAttributesW(p.c_str()), INVALID_FILE_ATTRIBUTES);
+        list.push_back(MovieEntry{p, EntryState::NotTried});
+    }
+    ASSERT_TRUE(WriteMovieListFile(dir.File(L"l.mflst").c_str(), list));
+    list.clear();
+    ASSERT_TRUE(ReadMovieListFile(list, dir.File(L"l.mflst").c_str()));
+    std::vector<std::wstring> back;
+    for (const MovieEntry& e : list)
+        back.push_back(e.Path);
+    EXPECT_EQ(back, paths);
+}
+
+TEST_F(DialogTest, DropOfNamesTheCodePageLacksKeepsShortFormsAndReportsTheRest) {
+    // Code page 932 has no Hangul, no emoji, and turns é into e (best fit).
+    TempDir dir;
+    const std::wstring folder = FullPath(dir.Path()) + L"\\映像";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring hangul = folder + L"\\한국어 영화.avi";
+    const std::wstring accented = folder + L"\\café.avi";
+    const std::wstring emoji = folder + L"\\emoji 😀.mp4";
+    const std::wstring japanese = folder + L"\\日本語.avi";
+    for (const std::wstring& f : {hangul, accented, emoji, japanese})
+        ASSERT_TRUE(testing_support::WriteBytes(f, "x"));
+    // Names that no longer exist (a drive since unplugged) have no short form either.
+    std::vector<std::wstring> gone;
+    for (int i = 0; i < 12; ++i)
+        gone.push_back(L"Z:\\없는\\파일" + std::to_wstring(i) + L".avi");
+    std::vector<std::wstring> dropped = {hangul, accented};
+    dropped.insert(dropped.end(), gone.begin(), gone.end());
+    dropped.insert(dropped.end(), {japanese, emoji});
+    std::wstring message = L"次のファイルは名前の文字をムービーファイルリストに保存できないため、"
+                           L"追加できませんでした。\n";
+    for (size_t i = 0; i < 10; ++i)
+        message += L"\n" + gone[i];
+    message += L"\nほか2件";
+
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        // Posted: the message box at its end waits for this thread.
+        PostMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+        HWND box = WaitForMessageBox(GetCurrentProcessId(), message.c_str());
+        ASSERT_NE(box, nullptr);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitGone(box));
+        Click(dlg, IDOK);
+    });
+    const std::vector<std::wstring> expected = {ShortPathOf(hangul), ShortPathOf(accented),
+                                                japanese, ShortPathOf(emoji)};
+    EXPECT_EQ(StoredList(), expected);
+    ExpectListFileKeeps(StoredList());
+    // The first dropped name sets InitialDir, in the form the list keeps.
+    EXPECT_EQ(app->InitialDir, expected[0].substr(0, expected[0].find_last_of(L'\\') + 1));
+}
+
+// Add (1002), then in the open-file dialog the names typed into its name box (an edit
+// inside control 0x47C, however deeply the platform nests it; several quoted names at
+// once), or Cancel when there are none.
+void AddThroughFileDialog(HWND dlg, const std::wstring& names) {
+    PostClick(dlg, IDC_ADD);
+    HWND fileDialog = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
+    ASSERT_NE(fileDialog, nullptr);
     struct Find {
         HWND edit = nullptr;
     } find;
@@ -248,9 +318,15 @@ void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
         },
         reinterpret_cast<LPARAM>(&find));
     ASSERT_NE(find.edit, nullptr);
-    SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
-    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+    if (names.empty()) {
+        PostMessageW(fileDialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+    }
+    ASSERT_TRUE(WaitGone(fileDialog));
+    Sleep(200);
 }
 
 TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
@@ -265,19 +341,15 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
     } restore{cwd};
     const std::wstring folder = FullPath(dir.Path()) + L"\\ムービー";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4"})
+    for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4", L"Émile.avi"})
         ASSERT_TRUE(testing_support::WriteBytes(folder + L"\\" + n, "x"));
+    const std::wstring accented = folder + L"\\Émile.avi";
     app->InitialDir = folder + L"\\";
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
         // Several files, in the order the dialog returns them.
-        PostClick(dlg, IDC_ADD);
-        HWND fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        ChooseInFileDialog(fd, L"\"b.avi\" \"a.avi\"");
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
+        AddThroughFileDialog(dlg, L"\"b.avi\" \"a.avi\"");
         const std::vector<std::wstring> first = ListItems(list);
         ASSERT_EQ(first.size(), 2u);
         EXPECT_EQ(first[0].substr(0, folder.size() + 1), folder + L"\\");
@@ -285,25 +357,21 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
 
         // One file, already listed: added again.
         app->InitialDir = L"C:\\";
-        PostClick(dlg, IDC_ADD);
-        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        ChooseInFileDialog(fd, folder + L"\\a.avi");
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
+        AddThroughFileDialog(dlg, folder + L"\\a.avi");
         EXPECT_EQ(ListItems(list).size(), 3u);
         EXPECT_EQ(ListItems(list).back(), folder + L"\\a.avi");
         EXPECT_EQ(app->InitialDir, folder + L"\\");
 
+        // A name the list file's code page lacks goes on in its short form.
+        AddThroughFileDialog(dlg, accented);
+        ASSERT_EQ(ListItems(list).size(), 4u);
+        EXPECT_EQ(ListItems(list).back(), ShortPathOf(accented));
+        ExpectListFileKeeps({ListItems(list).back()});
+
         // Cancelled: nothing added, InitialDir kept.
         app->InitialDir = L"C:\\";
-        PostClick(dlg, IDC_ADD);
-        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        PostMessageW(fd, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
-        EXPECT_EQ(ListItems(list).size(), 3u);
+        AddThroughFileDialog(dlg, L"");
+        EXPECT_EQ(ListItems(list).size(), 4u);
         EXPECT_EQ(app->InitialDir, L"C:\\");
     });
 }
