@@ -1,6 +1,5 @@
 #include "CWinApp.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -124,17 +123,11 @@ void CWinApp::OnHelp() {
         return;
     }
     // Owned by the desktop, the help window outlives the window that asked for it.
-    HWND window = AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
-    if (window != nullptr &&
-        std::find(m_helpWindows.begin(), m_helpWindows.end(), window) == m_helpWindows.end())
-        m_helpWindows.push_back(window);
+    (void)AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
 }
 
 void CWinApp::ServeHelpWindows() {
-    for (;;) {
-        std::erase_if(m_helpWindows, [](HWND w) { return !IsWindow(w) || !IsWindowVisible(w); });
-        if (m_helpWindows.empty())
-            return;
+    while (AfxHelpWindowShown()) {
         // A help window on a thread of its own closes without a message here, so look
         // again now and then.
         (void)MsgWaitForMultipleObjectsEx(0, nullptr, 200, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

@@ -1,6 +1,5 @@
 #pragma once
 #include <string>
-#include <vector>
 
 #include "CWnd.h"
 
@@ -34,9 +33,9 @@ public:
     // the program, extension "chm") at its table of contents, in a window owned by none of
     // the program's windows; a missing file is reported in a message box.
     void OnHelp();
-    // Serves messages for as long as a help window that OnHelp opened is shown, so that
-    // help stays open after the window it was asked from has gone; returns at once when
-    // there is none.
+    // Serves messages for as long as a help window of the process is shown, so that help
+    // stays open after the window it was asked from has gone; returns at once when there
+    // is none.
     void ServeHelpWindows();
 
     CWnd* m_pMainWnd = nullptr;
@@ -54,7 +53,6 @@ private:
     friend int AfxWinMain(HINSTANCE instance, int showCommand);
     void SetUpNames(HINSTANCE instance);
     std::wstring m_appName;
-    std::vector<HWND> m_helpWindows;
 };
 
 CWinApp* AfxGetApp();
