@@ -123,25 +123,17 @@ std::vector<std::wstring> ComboItems(HWND combo) {
 std::vector<TextFit> MeasureTexts(HWND dialog) {
     std::vector<TextFit> fits;
     for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-        const std::wstring cls = ClassName(c);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
-        bool boxed = false;
-        if (lstrcmpiW(cls.c_str(), L"Static") == 0) {
-            const LONG type = style & SS_TYPEMASK;
-            if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT &&
-                type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE)
-                continue; // icons, frames, pictures
-        } else if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
-            const LONG type = style & BS_TYPEMASK;
-            boxed = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-                    type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
-            if (!boxed && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)
-                continue;
-        } else {
-            continue;
-        }
+        const LONG button =
+            lstrcmpiW(ClassName(c).c_str(), L"Button") == 0 ? style & BS_TYPEMASK : -1;
+        const bool boxed = button == BS_CHECKBOX || button == BS_AUTOCHECKBOX ||
+                           button == BS_RADIOBUTTON || button == BS_AUTORADIOBUTTON;
+        // Static texts (not icons or frames), push buttons, check boxes, radio buttons.
+        const bool label =
+            lstrcmpiW(ClassName(c).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
         const std::wstring text = Text(c);
-        if (text.empty())
+        if (text.empty() ||
+            !(label || boxed || button == BS_PUSHBUTTON || button == BS_DEFPUSHBUTTON))
             continue;
         HDC dc = GetDC(c);
         HGDIOBJ old =
@@ -150,14 +142,14 @@ std::vector<TextFit> MeasureTexts(HWND dialog) {
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         TEXTMETRICW metrics = {};
         GetTextMetricsW(dc, &metrics);
-        const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        // The box (13 pixels at 96 DPI, as Windows and Wine draw it), then a gap of at most
+        // one average character before the text.
+        const int box =
+            boxed ? MulDiv(13, GetDeviceCaps(dc, LOGPIXELSX), 96) + metrics.tmAveCharWidth : 0;
         SelectObject(dc, old);
         ReleaseDC(c, dc);
         RECT client = {};
         GetClientRect(c, &client);
-        // The box (13 pixels at 96 DPI, as Windows and Wine draw it), then a gap of at most
-        // one average character before the text.
-        const int box = boxed ? MulDiv(13, dpi, 96) + metrics.tmAveCharWidth : 0;
         fits.push_back(
             TextFit{GetDlgCtrlID(c), text, static_cast<int>(extent.cx), client.right - box});
     }
