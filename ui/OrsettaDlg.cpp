@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -242,9 +243,13 @@ void COrsettaDlg::OnDropFiles(HDROP drop) {
         if (name == nullptr)
             continue; // this name is skipped; the others still come
         DragQueryFileW(drop, i, name, length);
-        const std::wstring listed = AppendAddedPath(name, lost);
-        if (i == 0)
-            SetInitialDirFrom(listed.empty() ? name : listed.c_str());
+        try {
+            const std::wstring listed = AppendAddedPath(name, lost);
+            if (i == 0)
+                SetInitialDirFrom(listed.empty() ? name : listed.c_str());
+        } catch (const std::bad_alloc&) {
+            // Skipped like a name whose buffer cannot be had; the drop is still finished.
+        }
         GlobalFree(name);
     }
     DragFinish(drop);
