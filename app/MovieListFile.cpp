@@ -38,6 +38,26 @@ std::wstring FromThreadAnsi(const std::string& bytes) {
     return out;
 }
 
+// What reading the list file gives back for a path that writing it put there.
+std::wstring ReadBack(const std::wstring& path) {
+    std::string ansi;
+    if (!ToAnsi(path, ansi))
+        return {};
+    return FromThreadAnsi(ansi);
+}
+
+std::wstring ShortPathOf(const std::wstring& path) {
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0)
+        return {}; // no such file, or no short names on its volume
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), size);
+    if (length == 0 || length >= size)
+        return {};
+    shortPath.resize(length);
+    return shortPath;
+}
+
 bool WriteAll(const wchar_t* path, const std::string& bytes) {
     FILE* file = _wfopen(path, L"wb");
     if (file == nullptr)
@@ -88,4 +108,17 @@ bool ReadMovieListFile(MovieListType& list, const wchar_t* path) {
     for (const std::string& p : ParseMovieListBytes(bytes))
         list.push_back(MovieEntry{FromThreadAnsi(p), EntryState::NotTried});
     return true;
+}
+
+ListedForm ListablePath(const std::wstring& path, std::wstring& listed) {
+    const std::wstring readBack = ReadBack(path);
+    std::wstring shortPath;
+    std::wstring shortReadBack;
+    if (readBack != path) {
+        shortPath = ShortPathOf(path);
+        shortReadBack = ReadBack(shortPath);
+    }
+    const ListedForm form = ChooseListedForm(path, readBack, shortPath, shortReadBack);
+    listed = form == ListedForm::Path ? path : form == ListedForm::ShortPath ? shortPath : L"";
+    return form;
 }

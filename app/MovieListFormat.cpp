@@ -37,3 +37,12 @@ std::vector<std::string> ParseMovieListBytes(std::string_view bytes) {
     }
     return paths;
 }
+
+ListedForm ChooseListedForm(std::wstring_view path, std::wstring_view readBack,
+                            std::wstring_view shortPath, std::wstring_view shortReadBack) {
+    if (readBack == path)
+        return ListedForm::Path;
+    if (!shortPath.empty() && shortReadBack == shortPath)
+        return ListedForm::ShortPath;
+    return ListedForm::None;
+}

@@ -11,6 +11,8 @@ BOOL COrsettaApp::RunConfiguration(HWND owner) {
     if (dialog.DoModal() == IDOK)
         SaveSettings();
     m_pMainWnd = nullptr;
+    // Help opened from the dialog stays open until the user closes it.
+    ServeHelpWindows();
     return FALSE;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "HtmlHelp.h"
+
 namespace {
 CWinApp* g_app = nullptr;
 } // namespace
@@ -106,7 +108,39 @@ BOOL CWinApp::WriteProfileInt(const wchar_t* section, const wchar_t* entry, int 
 }
 
 void CWinApp::OnHelp() {
-    // Windows that have help of their own handle ID_HELP before it reaches here.
+    wchar_t module[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(AfxGetInstanceHandle(), module, MAX_PATH);
+    wchar_t helpPath[MAX_PATH] = {};
+    bool found = length > 0 && length < MAX_PATH;
+    if (found) {
+        // A path whose parts do not fit counts as a missing help file.
+        wchar_t drive[3], dir[256], name[256], ext[256];
+        found = _wsplitpath_s(module, drive, 3, dir, 256, name, 256, ext, 256) == 0 &&
+                _wmakepath_s(helpPath, MAX_PATH, drive, dir, name, L"chm") == 0;
+    }
+    if (!found || GetFileAttributesW(helpPath) == INVALID_FILE_ATTRIBUTES) {
+        AfxMessageBox(L"ヘルプファイルが見つかりませんでした。", MB_OK);
+        return;
+    }
+    // Owned by the desktop, the help window outlives the window that asked for it.
+    (void)AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
+}
+
+void CWinApp::ServeHelpWindows() {
+    while (AfxHelpWindowShown()) {
+        // A help window on a thread of its own closes without a message here, so look
+        // again now and then.
+        (void)MsgWaitForMultipleObjectsEx(0, nullptr, 200, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // The main window's end posted the quit message: it must not end help too
+            // (nor a modal loop that help opens).
+            if (msg.message == WM_QUIT)
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 int AfxMessageBox(const wchar_t* text, UINT type, UINT /*helpId*/) {

@@ -2,13 +2,14 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "AboutDlg.h"
 #include "CFileDialog.h"
-#include "HtmlHelp.h"
 #include "ListEdit.h"
+#include "MovieListFile.h"
 #include "OrsettaApp.h"
 
 #include <shellapi.h>
@@ -216,21 +217,25 @@ void COrsettaDlg::OnAddFiles() {
     if (dialog.DoModal() != IDOK)
         return;
 
+    std::vector<std::wstring> lost;
     bool first = true;
     POSITION pos = dialog.GetStartPosition();
     while (pos != nullptr) {
         const std::wstring path = dialog.GetNextPathName(pos);
-        if (fileListBox.AddString(path.c_str()) >= 0)
-            UpdateHorizontalExtent(path.c_str());
+        const std::wstring listed = AppendAddedPath(path, lost);
+        // The folder in the form the list keeps (which the settings file holds too); the
+        // folder as chosen when the file was left out.
         if (first)
-            SetInitialDirFrom(path.c_str());
+            SetInitialDirFrom(listed.empty() ? path.c_str() : listed.c_str());
         first = false;
     }
+    ReportLostPaths(lost);
 }
 
 void COrsettaDlg::OnDropFiles(HDROP drop) {
     // Counts and lengths are taken at full width: a name of 65,535 characters must not
     // wrap its buffer size to nothing.
+    std::vector<std::wstring> lost;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = DragQueryFileW(drop, i, nullptr, 0) + 1;
@@ -238,30 +243,46 @@ void COrsettaDlg::OnDropFiles(HDROP drop) {
         if (name == nullptr)
             continue; // this name is skipped; the others still come
         DragQueryFileW(drop, i, name, length);
-        if (fileListBox.AddString(name) >= 0)
-            UpdateHorizontalExtent(name);
-        if (i == 0)
-            SetInitialDirFrom(name);
+        try {
+            const std::wstring listed = AppendAddedPath(name, lost);
+            if (i == 0)
+                SetInitialDirFrom(listed.empty() ? name : listed.c_str());
+        } catch (const std::bad_alloc&) {
+            // Skipped like a name whose buffer cannot be had; the drop is still finished.
+        }
         GlobalFree(name);
     }
     DragFinish(drop);
+    ReportLostPaths(lost);
+}
+
+std::wstring COrsettaDlg::AppendAddedPath(const std::wstring& path,
+                                          std::vector<std::wstring>& lost) {
+    std::wstring listed;
+    if (ListablePath(path, listed) == ListedForm::None) {
+        // Written in the list file's code page it would name another file, or none.
+        lost.push_back(path);
+        return {};
+    }
+    if (fileListBox.AddString(listed.c_str()) >= 0)
+        UpdateHorizontalExtent(listed.c_str());
+    return listed;
+}
+
+void COrsettaDlg::ReportLostPaths(const std::vector<std::wstring>& lost) {
+    if (lost.empty())
+        return;
+    std::wstring text = L"次のファイルは名前の文字をムービーファイルリストに保存できないため、"
+                        L"追加できませんでした。\n";
+    constexpr size_t kNamed = 10; // the rest are counted, so the box stays on the screen
+    for (size_t i = 0; i < lost.size() && i < kNamed; ++i)
+        text += L"\n" + lost[i];
+    if (lost.size() > kNamed)
+        text += L"\nほか" + std::to_wstring(lost.size() - kNamed) + L"件";
+    AfxMessageBox(text.c_str(), MB_OK);
 }
 
 void COrsettaDlg::OnHelpButton() {
-    wchar_t module[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(AfxGetInstanceHandle(), module, MAX_PATH);
-    wchar_t helpPath[MAX_PATH] = {};
-    bool found = length > 0 && length < MAX_PATH;
-    if (found) {
-        // A path whose parts do not fit counts as a missing help file.
-        wchar_t drive[3], dir[256], name[256], ext[256];
-        found = _wsplitpath_s(module, drive, 3, dir, 256, name, 256, ext, 256) == 0 &&
-                _wmakepath_s(helpPath, MAX_PATH, drive, dir, name, L"chm") == 0;
-    }
-    if (!found || GetFileAttributesW(helpPath) == INVALID_FILE_ATTRIBUTES) {
-        AfxMessageBox(L"ヘルプファイルが見つかりませんでした。", MB_OK);
-        return;
-    }
-    // Owned by the desktop, the help window stays open after the dialog closes.
-    OrsettaHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
+    // The standard help command's handler opens the help file for the whole program.
+    AfxGetApp()->OnHelp();
 }

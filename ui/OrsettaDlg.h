@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "CComboBox.h"
 #include "CDataExchange.h"
@@ -42,6 +44,12 @@ protected:
     bool StoreToSettings();
     // InitialDir = drive and folder of path; unchanged when the path's parts do not fit.
     void SetInitialDirFrom(const wchar_t* path);
+    // Appends a path the user adds in a form the list file gives back (its short form when
+    // the path itself is not); a path with neither is left out and noted in `lost`.
+    // Returns the text appended, empty when none.
+    std::wstring AppendAddedPath(const std::wstring& path, std::vector<std::wstring>& lost);
+    // One message, after a whole add or drop, naming the paths that were left out.
+    void ReportLostPaths(const std::vector<std::wstring>& lost);
 
     int32_t maxTextExtent = 0;
     HICON hIcon = nullptr;

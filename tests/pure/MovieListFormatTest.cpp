@@ -53,4 +53,18 @@ TEST(MovieListFormat, LineIsCutAtNul) {
     EXPECT_EQ(ParseMovieListBytes(std::string("\0cd\n", 4)), S{});
 }
 
+TEST(MovieListFormat, AddedPathIsKeptInAFormTheFileGivesBack) {
+    EXPECT_EQ(ChooseListedForm(L"C:\\映像\\a.avi", L"C:\\映像\\a.avi", L"", L""), ListedForm::Path);
+    // Best fit: the file would give back another name; the short form comes back whole.
+    EXPECT_EQ(
+        ChooseListedForm(L"C:\\café.avi", L"C:\\cafe.avi", L"C:\\CAF_~1.AVI", L"C:\\CAF_~1.AVI"),
+        ListedForm::ShortPath);
+    // No short form, a short form that is lost as well, or no conversion at all.
+    EXPECT_EQ(ChooseListedForm(L"C:\\한.avi", L"C:\\?.avi", L"", L""), ListedForm::None);
+    EXPECT_EQ(
+        ChooseListedForm(L"C:\\한\\x.avi", L"C:\\?\\x.avi", L"C:\\한\\X~1.AVI", L"C:\\?\\X~1.AVI"),
+        ListedForm::None);
+    EXPECT_EQ(ChooseListedForm(L"C:\\😀.avi", L"", L"", L""), ListedForm::None);
+}
+
 } // namespace

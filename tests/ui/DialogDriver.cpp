@@ -120,6 +120,42 @@ std::vector<std::wstring> ComboItems(HWND combo) {
     return items;
 }
 
+std::vector<TextFit> MeasureTexts(HWND dialog) {
+    std::vector<TextFit> fits;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        const LONG button =
+            lstrcmpiW(ClassName(c).c_str(), L"Button") == 0 ? style & BS_TYPEMASK : -1;
+        const bool boxed = button == BS_CHECKBOX || button == BS_AUTOCHECKBOX ||
+                           button == BS_RADIOBUTTON || button == BS_AUTORADIOBUTTON;
+        // Static texts (not icons or frames), push buttons, check boxes, radio buttons.
+        const bool label =
+            lstrcmpiW(ClassName(c).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        const std::wstring text = Text(c);
+        if (text.empty() ||
+            !(label || boxed || button == BS_PUSHBUTTON || button == BS_DEFPUSHBUTTON))
+            continue;
+        HDC dc = GetDC(c);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        // The box (13 pixels at 96 DPI, as Windows and Wine draw it), then a gap of at most
+        // one average character before the text.
+        const int box =
+            boxed ? MulDiv(13, GetDeviceCaps(dc, LOGPIXELSX), 96) + metrics.tmAveCharWidth : 0;
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        RECT client = {};
+        GetClientRect(c, &client);
+        fits.push_back(
+            TextFit{GetDlgCtrlID(c), text, static_cast<int>(extent.cx), client.right - box});
+    }
+    return fits;
+}
+
 void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }

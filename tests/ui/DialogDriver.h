@@ -24,6 +24,19 @@ std::vector<std::wstring> ListItems(HWND list);
 std::vector<int> ListSelection(HWND list);
 std::vector<std::wstring> ComboItems(HWND combo);
 
+// A control's text against the room the control gives it, in pixels: the text's extent in
+// the control's own font, and its client width (less the box and the gap after it for a
+// check box or radio button).
+struct TextFit {
+    int id;
+    std::wstring text;
+    int extent;
+    int room;
+};
+// Every static text and button of a dialog that shows text, in template order. Measured
+// in the dialog's own process, where its font handles are valid.
+std::vector<TextFit> MeasureTexts(HWND dialog);
+
 // Clicks a dialog's button with BM_CLICK; posted when the click opens something modal.
 void Click(HWND dialog, int id);
 void PostClick(HWND dialog, int id);

@@ -229,9 +229,62 @@ TEST_F(DialogTest, DropOfAVeryLongNameKeepsItWhole) {
     EXPECT_EQ(app->MovieList[0].Path, name);
 }
 
-// The open-file dialog: its name box (an edit inside control 0x47C, however deeply the
-// platform nests it) takes several quoted names at once.
-void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
+std::wstring ShortPathOf(const std::wstring& path) {
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(shortPath) : std::wstring();
+}
+
+TEST_F(DialogTest, DropOfNamesTheCodePageLacksKeepsShortFormsAndReportsTheRest) {
+    // Code page 932 has no Hangul, no emoji, and turns é into e (best fit).
+    TempDir dir;
+    const std::wstring folder = FullPath(dir.Path()) + L"\\映像";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring hangul = folder + L"\\한국어 영화.avi";
+    const std::wstring accented = folder + L"\\café.avi";
+    const std::wstring emoji = folder + L"\\emoji 😀.mp4";
+    const std::wstring japanese = folder + L"\\日本語.avi";
+    for (const std::wstring& f : {hangul, accented, emoji, japanese})
+        ASSERT_TRUE(testing_support::WriteBytes(f, "x"));
+    // Names that no longer exist (a drive since unplugged) have no short form either.
+    std::vector<std::wstring> gone;
+    for (int i = 0; i < 12; ++i)
+        gone.push_back(L"Z:\\없는\\파일" + std::to_wstring(i) + L".avi");
+    std::vector<std::wstring> dropped = {hangul, accented};
+    dropped.insert(dropped.end(), gone.begin(), gone.end());
+    dropped.insert(dropped.end(), {japanese, emoji});
+    std::wstring message = L"次のファイルは名前の文字をムービーファイルリストに保存できないため、"
+                           L"追加できませんでした。\n";
+    for (size_t i = 0; i < 10; ++i)
+        message += L"\n" + gone[i];
+    message += L"\nほか2件";
+
+    TestDlg dialog;
+    Run(dialog, [&](HWND dlg) {
+        // Posted: the message box at its end waits for this thread.
+        PostMessageW(dlg, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+        HWND box = WaitForMessageBox(GetCurrentProcessId(), message.c_str());
+        ASSERT_NE(box, nullptr);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitGone(box));
+        Click(dlg, IDOK);
+    });
+    const std::vector<std::wstring> expected = {ShortPathOf(hangul), ShortPathOf(accented),
+                                                japanese, ShortPathOf(emoji)};
+    EXPECT_EQ(StoredList(), expected);
+    for (const std::wstring& p : expected)
+        EXPECT_NE(GetFileAttributesW(p.c_str()), INVALID_FILE_ATTRIBUTES) << p;
+    // The first dropped name sets InitialDir, in the form the list keeps.
+    EXPECT_EQ(app->InitialDir, expected[0].substr(0, expected[0].find_last_of(L'\\') + 1));
+}
+
+// Add (1002), then in the open-file dialog the names typed into its name box (an edit
+// inside control 0x47C, however deeply the platform nests it; several quoted names at
+// once), or Cancel when there are none.
+void AddThroughFileDialog(HWND dlg, const std::wstring& names) {
+    PostClick(dlg, IDC_ADD);
+    HWND fileDialog = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
+    ASSERT_NE(fileDialog, nullptr);
     struct Find {
         HWND edit = nullptr;
     } find;
@@ -248,9 +301,15 @@ void ChooseInFileDialog(HWND fileDialog, const std::wstring& names) {
         },
         reinterpret_cast<LPARAM>(&find));
     ASSERT_NE(find.edit, nullptr);
-    SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
-    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+    if (names.empty()) {
+        PostMessageW(fileDialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+    }
+    ASSERT_TRUE(WaitGone(fileDialog));
+    Sleep(200);
 }
 
 TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
@@ -265,19 +324,15 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
     } restore{cwd};
     const std::wstring folder = FullPath(dir.Path()) + L"\\ムービー";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4"})
+    for (const wchar_t* n : {L"b.avi", L"a.avi", L"c.mp4", L"Émile.avi"})
         ASSERT_TRUE(testing_support::WriteBytes(folder + L"\\" + n, "x"));
+    const std::wstring accented = folder + L"\\Émile.avi";
     app->InitialDir = folder + L"\\";
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         HWND list = GetDlgItem(dlg, IDC_FILE_LIST);
         // Several files, in the order the dialog returns them.
-        PostClick(dlg, IDC_ADD);
-        HWND fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        ChooseInFileDialog(fd, L"\"b.avi\" \"a.avi\"");
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
+        AddThroughFileDialog(dlg, L"\"b.avi\" \"a.avi\"");
         const std::vector<std::wstring> first = ListItems(list);
         ASSERT_EQ(first.size(), 2u);
         EXPECT_EQ(first[0].substr(0, folder.size() + 1), folder + L"\\");
@@ -285,27 +340,32 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
 
         // One file, already listed: added again.
         app->InitialDir = L"C:\\";
-        PostClick(dlg, IDC_ADD);
-        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        ChooseInFileDialog(fd, folder + L"\\a.avi");
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
+        AddThroughFileDialog(dlg, folder + L"\\a.avi");
         EXPECT_EQ(ListItems(list).size(), 3u);
         EXPECT_EQ(ListItems(list).back(), folder + L"\\a.avi");
         EXPECT_EQ(app->InitialDir, folder + L"\\");
 
+        // A name the list file's code page lacks goes on in its short form.
+        AddThroughFileDialog(dlg, accented);
+        ASSERT_EQ(ListItems(list).size(), 4u);
+        EXPECT_EQ(ListItems(list).back(), ShortPathOf(accented));
+
         // Cancelled: nothing added, InitialDir kept.
         app->InitialDir = L"C:\\";
-        PostClick(dlg, IDC_ADD);
-        fd = WaitForDialog(GetCurrentProcessId(), L"ファイル選択");
-        ASSERT_NE(fd, nullptr);
-        PostMessageW(fd, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(WaitGone(fd));
-        Sleep(200);
-        EXPECT_EQ(ListItems(list).size(), 3u);
+        AddThroughFileDialog(dlg, L"");
+        EXPECT_EQ(ListItems(list).size(), 4u);
         EXPECT_EQ(app->InitialDir, L"C:\\");
     });
+}
+
+// Each text of the dialog whole in its control, in the control's own font. Here that is
+// the font Wine gives "MS UI Gothic": IPA Gothic, whose full-width characters are 12 pixels
+// at 9 points as MS UI Gothic's are, so Japanese labels take the room they take on Windows.
+void ExpectTextsFit(HWND dialog) {
+    const std::vector<TextFit> fits = MeasureTexts(dialog);
+    EXPECT_FALSE(fits.empty());
+    for (const TextFit& f : fits)
+        EXPECT_LE(f.extent, f.room) << "control " << f.id << " cuts its text off: " << f.text;
 }
 
 TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
@@ -321,22 +381,9 @@ TEST_F(DialogTest, AboutBoxFromTheSystemMenu) {
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)), CAboutDlg::MakeVersionString());
         EXPECT_EQ(Text(GetDlgItem(about, IDC_VERSION)).substr(0, 8), L"Version ");
-        {
-            // The whole version must fit on the static's one line: a wrapped second line
-            // is cut off by its height and the number never shows.
-            HWND version = GetDlgItem(about, IDC_VERSION);
-            const std::wstring text = Text(version);
-            HDC dc = GetDC(version);
-            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(
-                                               SendMessageW(version, WM_GETFONT, 0, 0)));
-            SIZE extent = {};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            SelectObject(dc, old);
-            ReleaseDC(version, dc);
-            RECT client = {};
-            GetClientRect(version, &client);
-            EXPECT_LE(extent.cx, client.right) << "the version text is wider than its control";
-        }
+        // Every text fits on its control's one line: a wrapped second line is cut off by
+        // the control's height (the version line once showed only "Version").
+        ExpectTextsFit(about);
         Click(about, IDOK);
         EXPECT_TRUE(WaitGone(about));
         // A system command of our own with its low bits set still opens it.
@@ -359,19 +406,20 @@ TEST_F(DialogTest, ControlsKeepTheirPlacesAndTexts) {
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         const Expected controls[] = {
-            {IDOK, L"OK", {172, 148, 50, 14}},
-            {IDCANCEL, L"キャンセル", {222, 148, 50, 14}},
+            {IDOK, L"OK", {226, 148, 50, 14}},
+            {IDCANCEL, L"キャンセル", {276, 148, 50, 14}},
             {IDC_HELP_BUTTON, L"ヘルプ", {7, 148, 50, 14}},
-            {IDC_FILE_LIST, nullptr, {7, 22, 265, 75}},
-            {IDC_ADD, L"追加", {165, 7, 19, 14}},
-            {IDC_DELETE, L"削除", {184, 7, 19, 14}},
-            {IDC_DELETE_ALL, L"全削除", {203, 7, 26, 14}},
-            {IDC_MOVE_UP, L"↑", {234, 7, 19, 14}},
-            {IDC_MOVE_DOWN, L"↓", {253, 7, 19, 14}},
-            {IDC_SHUFFLE, L"シャッフル再生", {11, 102, 54, 10}},
-            {IDC_CONTINUE, L"前回の続き再生", {11, 116, 61, 10}},
-            {IDC_MUTE, L"無音再生", {11, 130, 43, 10}},
+            {IDC_FILE_LIST, nullptr, {7, 22, 319, 75}},
+            {IDC_ADD, L"追加", {219, 7, 19, 14}},
+            {IDC_DELETE, L"削除", {238, 7, 19, 14}},
+            {IDC_DELETE_ALL, L"全削除", {257, 7, 26, 14}},
+            {IDC_MOVE_UP, L"↑", {288, 7, 19, 14}},
+            {IDC_MOVE_DOWN, L"↓", {307, 7, 19, 14}},
+            {IDC_SHUFFLE, L"シャッフル再生", {11, 102, 76, 10}},
+            {IDC_CONTINUE, L"前回の続き再生", {11, 116, 76, 10}},
+            {IDC_MUTE, L"無音再生", {11, 130, 76, 10}},
         };
+        ExpectTextsFit(dlg);
         for (const Expected& e : controls) {
             SCOPED_TRACE(e.id);
             HWND c = GetDlgItem(dlg, e.id);
@@ -436,12 +484,15 @@ TEST_F(DialogTest, HelpMissingShowsTheMessage) {
     DeleteFileW(HelpPathOfThisProgram().c_str());
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
-        PostClick(dlg, IDC_HELP_BUTTON);
-        HWND box =
-            WaitForMessageBox(GetCurrentProcessId(), L"ヘルプファイルが見つかりませんでした。");
-        ASSERT_NE(box, nullptr);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(WaitGone(box));
+        // The Help button, then the standard help command, which the application handles.
+        for (const WPARAM command : {WPARAM{IDC_HELP_BUTTON}, WPARAM{ID_HELP}}) {
+            PostMessageW(dlg, WM_COMMAND, command, 0);
+            HWND box =
+                WaitForMessageBox(GetCurrentProcessId(), L"ヘルプファイルが見つかりませんでした。");
+            ASSERT_NE(box, nullptr);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(WaitGone(box));
+        }
     });
 }
 
@@ -450,11 +501,18 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
     ASSERT_FALSE(product.empty());
     const std::wstring chm = product.substr(0, product.find_last_of(L'.')) + L".chm";
     ASSERT_TRUE(CopyFileW(chm.c_str(), HelpPathOfThisProgram().c_str(), FALSE));
+    // A planted control beside the program is not the one that runs.
+    const std::wstring planted = testing_support::ProgramFolder() + L"hhctrl.ocx";
+    ASSERT_TRUE(testing_support::WriteBytes(planted, "MZ planted"));
     TestDlg dialog;
     Run(dialog, [&](HWND dlg) {
         PostClick(dlg, IDC_HELP_BUTTON);
         HWND help = WaitForClass(GetCurrentProcessId(), L"HH Parent");
         ASSERT_NE(help, nullptr);
+        wchar_t loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+        GetModuleFileNameW(GetModuleHandleW(L"hhctrl.ocx"), loaded, MAX_PATH);
+        GetSystemDirectoryW(system, MAX_PATH);
+        EXPECT_EQ(_wcsnicmp(loaded, system, wcslen(system)), 0);
         EXPECT_EQ(GetWindow(help, GW_OWNER), nullptr); // independent of the dialog
         EXPECT_EQ(WaitForMessageBox(GetCurrentProcessId(),
                                     L"ヘルプファイルが見つかりませんでした。", 300),
@@ -462,8 +520,15 @@ TEST_F(DialogTest, HelpPresentOpensIt) {
         Sleep(1000); // let it show its contents before the picture is taken
         EXPECT_TRUE(SaveWindowBitmap(help, ArtifactsFolder() + L"help-window.bmp"));
         PostMessageW(help, WM_CLOSE, 0, 0);
-        WaitGone(help);
+        EXPECT_TRUE(WaitGone(help));
+        // The standard help command opens the same file.
+        PostMessageW(dlg, WM_COMMAND, ID_HELP, 0);
+        help = WaitForClass(GetCurrentProcessId(), L"HH Parent");
+        ASSERT_NE(help, nullptr);
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitGone(help));
     });
+    DeleteFileW(planted.c_str());
     DeleteFileW(HelpPathOfThisProgram().c_str());
 }
 

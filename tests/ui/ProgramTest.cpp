@@ -14,15 +14,16 @@ namespace {
 using namespace uitest;
 using testing_support::TempDir;
 
-// Windows has "MS UI Gothic"; under Wine the dialogs' font falls back to a wider one, which
-// clips the labels in the pictures. Wine's own font replacement gives the program the
-// proportional IPA Gothic instead (nothing of this reaches a real Windows).
-void UseProportionalJapaneseFont() {
+// Windows has "MS UI Gothic"; Wine gives the dialogs IPA Gothic in its place, whose
+// full-width characters are 12 pixels at 9 points as MS UI Gothic's are. Named here so that
+// the pictures show that font whatever else the runtime holds, and so that a proportional
+// replacement left in the prefix by earlier runs goes (nothing of this reaches Windows).
+void UseJapaneseFontOfWindowsWidths() {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
-    static const wchar_t face[] = L"IPAPGothic";
+    static const wchar_t face[] = L"IPAGothic";
     RegSetValueExW(key, L"MS UI Gothic", 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
                    sizeof(face));
     RegCloseKey(key);
@@ -30,7 +31,7 @@ void UseProportionalJapaneseFont() {
 
 class ProgramTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { UseProportionalJapaneseFont(); }
+    static void SetUpTestSuite() { UseJapaneseFontOfWindowsWidths(); }
 
     void SetUp() override {
         folder = FullPath(dir.Path()) + L"\\スクリーンセーバー";
@@ -121,6 +122,33 @@ TEST_F(ProgramTest, CancelWritesNothing) {
     ASSERT_TRUE(Ended());
     EXPECT_FALSE(testing_support::FileExists(folder + L"\\Orsetta.ini"));
     EXPECT_FALSE(testing_support::FileExists(folder + L"\\Orsetta.mflst"));
+}
+
+TEST_F(ProgramTest, HelpStaysOpenAfterTheDialogUntilItIsClosed) {
+    const std::wstring product = testing_support::ProductPath();
+    const std::wstring chm = product.substr(0, product.find_last_of(L'.')) + L".chm";
+    ASSERT_TRUE(CopyFileW(chm.c_str(), (folder + L"\\Orsetta.chm").c_str(), FALSE));
+    for (const int end : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(end);
+        HWND dlg = StartConfiguration();
+        ASSERT_NE(dlg, nullptr);
+        PostClick(dlg, IDC_HELP_BUTTON);
+        HWND help = WaitForClass(process.dwProcessId, L"HH Parent");
+        ASSERT_NE(help, nullptr);
+        PostClick(dlg, end);
+        ASSERT_TRUE(WaitGone(dlg));
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 1000), WAIT_TIMEOUT);
+        EXPECT_TRUE(IsWindowVisible(help));
+        // OK saved while help was still open; Cancel saved nothing.
+        EXPECT_EQ(testing_support::FileExists(folder + L"\\Orsetta.ini"), end == IDOK);
+        // Still served, not only still there.
+        EXPECT_NE(SendMessageTimeoutW(help, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr), 0);
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(Ended());
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        process = {};
+    }
 }
 
 TEST_F(ProgramTest, OwnedByTheWindowOnTheCommandLine) {

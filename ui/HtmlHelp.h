@@ -1,8 +1,0 @@
-#pragma once
-#include <windows.h>
-
-// HtmlHelpW from hhctrl.ocx, which has no import library here: the control is loaded on
-// first use. When it cannot be loaded the call does nothing and returns nullptr.
-HWND OrsettaHtmlHelp(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data);
-
-inline constexpr UINT kHelpDisplayToc = 0x0001; // HH_DISPLAY_TOC
