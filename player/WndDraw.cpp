@@ -31,6 +31,8 @@ HRESULT MovieGraphPlayer::SeekTo(LONGLONG position) {
 }
 
 HRESULT MovieGraphPlayer::GetCurrentPosition(LONGLONG* position) {
+    if (Graph.IsClosing())
+        return Graph.ClosingPosition(position) ? S_OK : E_FAIL;
     return Graph.Seeking ? Graph.Seeking->GetPositions(position, nullptr) : E_POINTER;
 }
 
@@ -196,6 +198,9 @@ void CWndDraw::SaveResumeState() {
 }
 
 void CWndDraw::PostNcDestroy() {
+    // The position is read, and the graph stopped and let go, on the graph's own thread,
+    // each within a bounded wait: a graph that never answers must not keep the window.
+    m_graph->BeginClose();
     SaveResumeState();
     m_graph->Close();
     if (m_autoDelete != 0)

@@ -26,6 +26,9 @@ public:
     virtual HRESULT SeekTo(LONGLONG position) = 0;
     virtual HRESULT GetCurrentPosition(LONGLONG* position) = 0;
     virtual HRESULT SetVolume(long volume) = 0;
+    // Starts closing on the graph's own time, the current position still readable through
+    // GetCurrentPosition; Close then finishes it. Graphs that close at once need nothing here.
+    virtual void BeginClose() {}
 };
 
 // A MovieGraph seen through the player's calls.
@@ -33,13 +36,14 @@ class MovieGraphPlayer final : public IPlayerGraph {
 public:
     bool Open(const wchar_t* path, HWND window) override { return Graph.Open(path, window); }
     void Close() override { Graph.Close(); }
+    void BeginClose() override { Graph.BeginClose(true); }
     bool HasControl() const override { return Graph.Control != nullptr; }
     HRESULT Pause() override;
     HRESULT Run() override;
     bool HasEvents() const override { return Graph.Events != nullptr; }
     HRESULT GetEvent(long* code, LONG_PTR* param1, LONG_PTR* param2) override;
     HRESULT FreeEventParams(long code, LONG_PTR param1, LONG_PTR param2) override;
-    bool HasSeeking() const override { return Graph.Seeking != nullptr; }
+    bool HasSeeking() const override { return Graph.Seeking != nullptr || Graph.IsClosing(); }
     HRESULT SeekTo(LONGLONG position) override;
     HRESULT GetCurrentPosition(LONGLONG* position) override;
     HRESULT SetVolume(long volume) override;
