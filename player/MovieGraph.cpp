@@ -5,6 +5,7 @@
 #include <new>
 
 #include "AppMessages.h"
+#include "MoviePath.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -32,6 +33,18 @@ template <class T> void** Out(ComPtr<T>& holder) {
     return reinterpret_cast<void**>(holder.ReleaseAndGetAddressOf());
 }
 
+// The file opens for reading, the way a source filter opens it (sharing everything, so that
+// nothing a source could open is refused here).
+bool CanReadFile(const wchar_t* path) {
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file); // result ignored: ours and valid
+    return true;
+}
+
 } // namespace
 
 MovieGraph::MovieGraph() = default;
@@ -44,6 +57,11 @@ bool MovieGraph::Open(const wchar_t* path, HWND window) {
     ComString file(path);
     Close();
     if (!file.Get() || SysStringLen(file.Get()) == 0) {
+        return false;
+    }
+    // A file that is not there, is a folder or cannot be read fails here, before a graph, a
+    // renderer and a Direct3D device are built for it in vain (a tenth of a second each).
+    if (NamesDiskOrShareFile(path) && !CanReadFile(path)) {
         return false;
     }
 
