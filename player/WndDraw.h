@@ -55,6 +55,12 @@ public:
 // could still be opened.
 bool IsPlaybackPossible();
 
+// Long work on the user-interface thread calls this between its steps: the mouse and
+// keyboard input waiting in this thread's queue is handled now (as the message loop would),
+// and the messages sent to it answered. True when a request to close `window` (WM_CLOSE) is
+// then waiting: the work is to stop and let the message loop take it.
+bool HandleWaitingInput(HWND window);
+
 // The window that plays movies from the shared play order, one graph at a time, and keeps
 // its resume entry ("Wnd%d_CurrentFileName", "Wnd%d_Pos") in the settings file.
 class CWndDraw : public CWnd {
@@ -65,7 +71,7 @@ public:
     ~CWndDraw() override;
 
     // Runs once, at the first non-empty size: resumes the stored movie or takes the next
-    // slot of the order, and leaves it paused.
+    // slot of the order, and leaves it paused. Input is handled between the entries it tries.
     void StartPlayback();
     // Opens entry `index` of the list in this window; marks it Opened or Failed.
     bool OpenMovie(uint32_t index);
@@ -97,4 +103,7 @@ protected:
 private:
     std::wstring ResumeKey(const wchar_t* suffix) const;
     void AdvanceToNextMovie();
+    // PlayNextMovie; with `handleInput`, input is handled after each failed attempt and the
+    // search given up (false, nothing more changed) once a request to close waits.
+    bool TakeNextMovie(bool handleInput);
 };

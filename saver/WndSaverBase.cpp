@@ -64,6 +64,10 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
     const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
     int filled = 0;
     for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
+        // Input between one tile's start and the next is handled now; when it closes the
+        // saver, the tiles not yet made are not made at all.
+        if (i > 0 && HandleWaitingInput(m_hWnd))
+            return 0;
         // The tile owns itself only once its window exists; a tile whose window could not
         // be made is dropped here, so that the others are not kept waiting for it.
         auto* player = new CWndSaver(0, static_cast<int>(i), gridSide);
