@@ -93,9 +93,11 @@ LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
         RECT client = {};
         const bool hasArea = ::GetClientRect(player->m_hWnd, &client) &&
                              client.right > client.left && client.bottom > client.top;
+        // Every tile starts inside its own creation, before this message was posted, so this
+        // wait is a safeguard only; without a timer it is dropped rather than kept up by
+        // re-posting at once, which would come before input again and again.
         if (!player->m_started && hasArea) {
-            if (SetTimer(kRunPlayersTimer, kRunPlayersRetryMs) == 0)
-                PostMessage(WM_APP_RUNPLAYERS); // no timer left: retry as soon as possible
+            (void)SetTimer(kRunPlayersTimer, kRunPlayersRetryMs);
             return 0;
         }
     }
