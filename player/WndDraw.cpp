@@ -31,6 +31,8 @@ HRESULT MovieGraphPlayer::SeekTo(LONGLONG position) {
 }
 
 HRESULT MovieGraphPlayer::GetCurrentPosition(LONGLONG* position) {
+    if (Graph.IsClosing())
+        return Graph.ClosingPosition(position) ? S_OK : E_FAIL;
     return Graph.Seeking ? Graph.Seeking->GetPositions(position, nullptr) : E_POINTER;
 }
 
@@ -42,6 +44,25 @@ bool IsPlaybackPossible() {
     const COrsettaApp* app = GetOrsettaApp();
     return app != nullptr && app->Vmr9Available && !app->MovieList.empty() &&
            !app->NoPlayableMovies;
+}
+
+bool HandleWaitingInput(HWND window) {
+    // The high word: what is in the queue now. Nothing else than input is taken here, so no
+    // posted message (a graph's event, the host's own steps) runs inside the caller's work.
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) == 0)
+        return false;
+    MSG message;
+    // Bounded: input that keeps coming is taken up by the next call.
+    for (int taken = 0;
+         taken < 64 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT); ++taken) {
+        (void)TranslateMessage(&message); // the result says only whether it translated
+        (void)DispatchMessageW(&message); // the result is the window's
+    }
+    // The input rules post WM_CLOSE to the host; a lost activation arrives as a sent
+    // message, which this answers as well. (A waiting WM_QUIT is found whatever the filter.)
+    return window != nullptr &&
+           PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != 0 &&
+           message.message == WM_CLOSE;
 }
 
 namespace {
@@ -99,6 +120,10 @@ bool CWndDraw::OpenMovie(uint32_t index) {
 }
 
 bool CWndDraw::PlayNextMovie() {
+    return TakeNextMovie(false);
+}
+
+bool CWndDraw::TakeNextMovie(bool handleInput) {
     if (!IsPlaybackPossible())
         return false;
     COrsettaApp* app = GetOrsettaApp();
@@ -114,10 +139,14 @@ bool CWndDraw::PlayNextMovie() {
         }
         const uint32_t index = app->PlayOrder[app->PlayPosition];
         ++app->PlayPosition;
+        // A failed entry is passed over without an attempt, and so without a look at input.
+        const bool attempted = index < entries && app->MovieList[index].State != EntryState::Failed;
         if (OpenMovie(index))
             return true;
         if (++tries == entries)
             break;
+        if (handleInput && attempted && HandleWaitingInput(::GetAncestor(m_hWnd, GA_ROOT)))
+            return false; // the saver is closing: what is left of the search does not matter
     }
     app->NoPlayableMovies = true;
     m_currentFile.clear();
@@ -149,7 +178,7 @@ void CWndDraw::StartPlayback() {
         }
     }
     m_currentFile.clear();
-    if (PlayNextMovie())
+    if (TakeNextMovie(true))
         m_graph->Pause(); // result ignored; the host's Run follows
 }
 
@@ -162,8 +191,11 @@ LRESULT CWndDraw::OnGraphEvent(WPARAM, LPARAM) {
         m_graph->FreeEventParams(code, param1, param2); // result ignored
         complete = complete || code == EC_COMPLETE;
     }
+    // Without a timer the next movie is sought now, within this message: that happens once,
+    // not again and again, and the search handles input between its attempts, so input is
+    // not kept waiting by it.
     if (complete && SetTimer(kNextMovieTimer, 0) == 0)
-        AdvanceToNextMovie(); // no timer to be had: now rather than never
+        AdvanceToNextMovie();
     return 0;
 }
 
@@ -177,7 +209,7 @@ void CWndDraw::OnTimer(UINT_PTR id) {
 }
 
 void CWndDraw::AdvanceToNextMovie() {
-    if (PlayNextMovie())
+    if (TakeNextMovie(true))
         m_graph->Run(); // result ignored
 }
 
@@ -196,6 +228,9 @@ void CWndDraw::SaveResumeState() {
 }
 
 void CWndDraw::PostNcDestroy() {
+    // The position is read, and the graph stopped and let go, on the graph's own thread,
+    // each within a bounded wait: a graph that never answers must not keep the window.
+    m_graph->BeginClose();
     SaveResumeState();
     m_graph->Close();
     if (m_autoDelete != 0)

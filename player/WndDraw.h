@@ -26,6 +26,9 @@ public:
     virtual HRESULT SeekTo(LONGLONG position) = 0;
     virtual HRESULT GetCurrentPosition(LONGLONG* position) = 0;
     virtual HRESULT SetVolume(long volume) = 0;
+    // Starts closing on the graph's own time, the current position still readable through
+    // GetCurrentPosition; Close then finishes it. Graphs that close at once need nothing here.
+    virtual void BeginClose() {}
 };
 
 // A MovieGraph seen through the player's calls.
@@ -33,13 +36,14 @@ class MovieGraphPlayer final : public IPlayerGraph {
 public:
     bool Open(const wchar_t* path, HWND window) override { return Graph.Open(path, window); }
     void Close() override { Graph.Close(); }
+    void BeginClose() override { Graph.BeginClose(true); }
     bool HasControl() const override { return Graph.Control != nullptr; }
     HRESULT Pause() override;
     HRESULT Run() override;
     bool HasEvents() const override { return Graph.Events != nullptr; }
     HRESULT GetEvent(long* code, LONG_PTR* param1, LONG_PTR* param2) override;
     HRESULT FreeEventParams(long code, LONG_PTR param1, LONG_PTR param2) override;
-    bool HasSeeking() const override { return Graph.Seeking != nullptr; }
+    bool HasSeeking() const override { return Graph.Seeking != nullptr || Graph.IsClosing(); }
     HRESULT SeekTo(LONGLONG position) override;
     HRESULT GetCurrentPosition(LONGLONG* position) override;
     HRESULT SetVolume(long volume) override;
@@ -51,6 +55,12 @@ public:
 // could still be opened.
 bool IsPlaybackPossible();
 
+// Long work on the user-interface thread calls this between its steps: the mouse and
+// keyboard input waiting in this thread's queue is handled now (as the message loop would),
+// and the messages sent to it answered. True when a request to close `window` (WM_CLOSE) is
+// then waiting: the work is to stop and let the message loop take it.
+bool HandleWaitingInput(HWND window);
+
 // The window that plays movies from the shared play order, one graph at a time, and keeps
 // its resume entry ("Wnd%d_CurrentFileName", "Wnd%d_Pos") in the settings file.
 class CWndDraw : public CWnd {
@@ -61,7 +71,7 @@ public:
     ~CWndDraw() override;
 
     // Runs once, at the first non-empty size: resumes the stored movie or takes the next
-    // slot of the order, and leaves it paused.
+    // slot of the order, and leaves it paused. Input is handled between the entries it tries.
     void StartPlayback();
     // Opens entry `index` of the list in this window; marks it Opened or Failed.
     bool OpenMovie(uint32_t index);
@@ -93,4 +103,7 @@ protected:
 private:
     std::wstring ResumeKey(const wchar_t* suffix) const;
     void AdvanceToNextMovie();
+    // PlayNextMovie; with `handleInput`, input is handled after each failed attempt and the
+    // search given up (false, nothing more changed) once a request to close waits.
+    bool TakeNextMovie(bool handleInput);
 };

@@ -17,6 +17,7 @@ constexpr UINT kRunPlayersRetryMs = 20;
 BEGIN_MESSAGE_MAP(CWndSaverBase, CWnd)
 ON_MESSAGE(WM_APP_CREATEPLAYERS, OnCreatePlayers)
 ON_MESSAGE(WM_APP_RUNPLAYERS, OnRunPlayers)
+ON_MESSAGE(WM_CLOSE, OnClose)
 ON_WM_SYSCOMMAND()
 ON_WM_DESTROY()
 ON_WM_SETCURSOR()
@@ -63,6 +64,10 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
     const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
     int filled = 0;
     for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
+        // Input between one tile's start and the next is handled now; when it closes the
+        // saver, the tiles not yet made are not made at all.
+        if (i > 0 && HandleWaitingInput(m_hWnd))
+            return 0;
         // The tile owns itself only once its window exists; a tile whose window could not
         // be made is dropped here, so that the others are not kept waiting for it.
         auto* player = new CWndSaver(0, static_cast<int>(i), gridSide);
@@ -88,9 +93,11 @@ LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
         RECT client = {};
         const bool hasArea = ::GetClientRect(player->m_hWnd, &client) &&
                              client.right > client.left && client.bottom > client.top;
+        // Every tile starts inside its own creation, before this message was posted, so this
+        // wait is a safeguard only; without a timer it is dropped rather than kept up by
+        // re-posting at once, which would come before input again and again.
         if (!player->m_started && hasArea) {
-            if (SetTimer(kRunPlayersTimer, kRunPlayersRetryMs) == 0)
-                PostMessage(WM_APP_RUNPLAYERS); // no timer left: retry as soon as possible
+            (void)SetTimer(kRunPlayersTimer, kRunPlayersRetryMs);
             return 0;
         }
     }
@@ -110,6 +117,33 @@ void CWndSaverBase::OnTimer(UINT_PTR id) {
     }
     KillTimer(kRunPlayersTimer);
     OnRunPlayers(0, 0);
+}
+
+LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
+    // The desktop comes back before any graph is touched.
+    HideFromScreen();
+    // Every tile's graph begins its close on a thread of its own at once, so that the
+    // slowest, not the sum of them all, sets the time until the saver ends.
+    for (CWndSaver* player : m_players) {
+        if (player == nullptr)
+            break;
+        player->m_graph->BeginClose();
+    }
+    return Default(); // destroys the window, and with it the tiles
+}
+
+void CWndSaverBase::HideFromScreen() {
+    (void)::ShowWindow(m_hWnd, SW_HIDE); // the result is the previous visibility
+    // Under Wine's X11 driver without a window manager a hidden window can stay on the
+    // screen until it moves; off every monitor it is gone at once there, and where hiding
+    // is enough this changes nothing that shows.
+    RECT window = {};
+    if (!::GetWindowRect(m_hWnd, &window))
+        return;
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN) - (window.right - window.left);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (window.bottom - window.top);
+    (void)::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); // a best effort
 }
 
 void CWndSaverBase::RequestClose() {

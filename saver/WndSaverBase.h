@@ -29,6 +29,7 @@ protected:
 
     LRESULT OnCreatePlayers(WPARAM wParam, LPARAM lParam);
     LRESULT OnRunPlayers(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     void OnPaint();
     void OnSize(UINT type, int cx, int cy);
@@ -39,5 +40,7 @@ protected:
 private:
     friend class CSaverInputRules<CWndSaverBase, CWnd>;
     void RequestClose();
+    // Takes the window off the screen at once.
+    void HideFromScreen();
     bool m_selfDelete = false;
 };

@@ -1,6 +1,8 @@
 #include "HardeningSupport.h"
 
 #include <psapi.h>
+
+#include <algorithm>
 #include <winternl.h>
 
 #include "SaverTestSupport.h"
@@ -54,6 +56,10 @@ void WatchedProcess::Kill() {
 }
 
 bool SaverRun::Start(const Stage& stage) {
+    // The saver reads input while it starts, so the pointer's own position may be the first
+    // one recorded: it is where EndByMouse's first move goes.
+    SetCursorPos(10, 10);
+    (void)desktop.Capture(); // without it the desktop's return is not measured
     return Launch(L"\"" + stage.program + L"\" /s", stage.dir.Path());
 }
 
@@ -85,10 +91,16 @@ long SaverRun::EndByMouse(DWORD timeoutMs) {
     Sleep(100);
     PostMessageW(host, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
     const DWORD start = GetTickCount();
-    windowsGoneMs = -1;
+    windowsGoneMs = desktopBackMs = -1;
+    const RECT screen = {0, 0, desktop.Width(), desktop.Height()};
     while (GetTickCount() - start < timeoutMs) {
         if (windowsGoneMs < 0 && saver_test::ProcessWindows(pi.dwProcessId).empty())
             windowsGoneMs = static_cast<long>(GetTickCount() - start);
+        saver_test::Screenshot now;
+        if (desktopBackMs < 0 && desktop.Width() > 0 && now.Capture() &&
+            now.Differences(desktop, screen) * 100 <
+                static_cast<size_t>(screen.right) * screen.bottom)
+            desktopBackMs = static_cast<long>(GetTickCount() - start);
         if (WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0) {
             const long took = static_cast<long>(GetTickCount() - start);
             if (windowsGoneMs < 0)
@@ -137,6 +149,26 @@ HWND WatchedProcess::WaitForWindow(const wchar_t* title, DWORD timeoutMs) const 
         Sleep(20);
     }
     return nullptr;
+}
+
+bool SaverRun::WaitPictures(size_t tiles, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs && Alive()) {
+        Sleep(50);
+        const std::vector<HWND> found = saver_test::ChildWindows(host);
+        saver_test::Screenshot now;
+        if (found.size() < tiles || !now.Capture())
+            continue;
+        bool all = true;
+        for (HWND tile : found) {
+            RECT r = {};
+            const saver_test::Rgb c = GetWindowRect(tile, &r) ? now.Mean(r) : saver_test::Rgb{};
+            all = all && std::max({c.r, c.g, c.b}) > 100;
+        }
+        if (all)
+            return true;
+    }
+    return false;
 }
 
 bool WatchedProcess::Alive() const {

@@ -71,13 +71,19 @@ public:
     // Waits until every tile either shows a moving picture or has hidden itself (nothing to
     // play); false when some tile still shows no change at the time-out.
     bool WaitShown(DWORD timeoutMs);
+    // Waits until the host has that many tiles and each shows a picture (not black); false
+    // at the time-out.
+    bool WaitPictures(size_t tiles, DWORD timeoutMs);
     // Sends the mouse moves that end the saver: the first position is only recorded. Returns
     // the milliseconds from the deciding move to the end of the process, or -1 when it does
     // not end within the time-out.
     long EndByMouse(DWORD timeoutMs = 10000);
-    // Milliseconds from the deciding move until no window of the process is visible.
+    // Milliseconds from the deciding move until no window of the process is visible, and
+    // until the screen shows again what it showed before the start.
     long windowsGoneMs = -1;
+    long desktopBackMs = -1;
     HWND host = nullptr;
+    saver_test::Screenshot desktop;
 };
 
 } // namespace hardening

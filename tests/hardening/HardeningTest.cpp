@@ -221,7 +221,7 @@ void RunWithAnOddFirstTile(const std::wstring& odd, const char* what) {
     SaverRun run;
     ASSERT_TRUE(run.Start(stage));
     ASSERT_NE(run.WaitForHost(), nullptr);
-    ASSERT_TRUE(run.WaitCued(4, 30000));
+    ASSERT_TRUE(run.WaitCued(4, 30000)) << "exit code " << std::hex << run.ExitCode();
     Sleep(1500);
     ASSERT_TRUE(run.Alive()) << "exit code " << std::hex << run.ExitCode();
     const long took = run.EndByMouse();
@@ -353,6 +353,121 @@ TEST(PlantedDll, NotLoadedByTheSaverTheDialogOrTheAboutBox) {
         EXPECT_EQ(WaitForSingleObject(config.pi.hProcess, 10000), WAIT_OBJECT_0);
     }();
     expectNoneRan("the settings dialog or the about box");
+}
+
+// A list of entries that are not there, as when the drive or share with the movies is off,
+// followed by good clips.
+std::vector<std::wstring> DeadThenGood(int dead) {
+    std::vector<std::wstring> list;
+    for (int i = 0; i < dead; ++i)
+        list.push_back(L"Z:\\no-such-drive\\movie-" + std::to_wstring(i) + L".avi");
+    list.push_back(saver_test::Clip(L"saver-red.avi"));
+    list.push_back(saver_test::Clip(L"saver-green.mp4"));
+    return list;
+}
+
+// 2,000 entries that are not there cost next to nothing: every tile shows its picture about
+// as soon as with the good clips alone.
+TEST(DeadEntries, DoNotDelayThePictures) {
+    DWORD took[2] = {};
+    for (int dead : {0, 2000}) {
+        Stage stage;
+        ASSERT_TRUE(stage.copied);
+        stage.SetOptions({0, 1, 0, 1});
+        stage.SetList(DeadThenGood(dead));
+        SaverRun run;
+        ASSERT_TRUE(run.Start(stage));
+        ASSERT_NE(run.WaitForHost(), nullptr);
+        EXPECT_TRUE(run.WaitPictures(4, 30000)) << dead << " dead entries";
+        took[dead == 0 ? 0 : 1] = GetTickCount() - run.started;
+    }
+    std::printf("[measure] pictures in every tile %lu ms after the start with 2,000 dead "
+                "entries, %lu ms without\n",
+                static_cast<unsigned long>(took[1]), static_cast<unsigned long>(took[0]));
+    EXPECT_LT(took[1], took[0] + 1000);
+}
+
+// Entries that exist but are no movies take a tenth of a second or more each to fail; a key
+// pressed while the first tile still tries them ends the saver within 1 s all the same.
+TEST(DeadEntries, InputWhileTryingEndsTheSaver) {
+    Stage stage;
+    ASSERT_TRUE(stage.copied);
+    stage.SetOptions({0, 1, 0, 1});
+    std::vector<std::wstring> list = DeadThenGood(2000);
+    for (int i = 0; i < 60; ++i) {
+        const std::wstring text = stage.dir.File(L"notes-" + std::to_wstring(i) + L".avi");
+        testing_support::WriteBytes(text, "no movie\n");
+        list.insert(list.end() - 2, text);
+    }
+    stage.SetList(list);
+    SaverRun run;
+    ASSERT_TRUE(run.Start(stage));
+    ASSERT_NE(run.WaitForHost(), nullptr);
+    Sleep(1500);
+    ASSERT_LT(saver_test::ChildWindows(run.host).size(), 4u) << "done trying already";
+    ASSERT_EQ(GetForegroundWindow(), run.host);
+    ASSERT_TRUE(saver_test::PressKey(VK_SPACE));
+    const DWORD start = GetTickCount();
+    const bool ended = WaitForSingleObject(run.pi.hProcess, 5000) == WAIT_OBJECT_0;
+    const DWORD took = GetTickCount() - start;
+    EXPECT_TRUE(ended);
+    EXPECT_LT(took, 1000u);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    std::printf("[measure] a key while the tiles tried dead entries ended the saver %lu ms "
+                "later\n",
+                static_cast<unsigned long>(took));
+}
+
+// A tile whose graph never lets go, as a faulty splitter or decoder can: the saver built with
+// a double in tile 1's graph whose last Release, or whose position query, never returns. The
+// desktop is back within 1 s of the input, the process ends within 2 s, and every tile's
+// resume entry is written (the stuck tile's position only where it could be read).
+TEST(StuckTile, NeitherKeepsTheScreenNorTheProcess) {
+    for (const char* kind : {"release", "position"}) {
+        Stage stage(testing_support::ProgramFolder() + L"saver_graph_double.exe");
+        ASSERT_TRUE(stage.copied);
+        stage.SetOptions({0, 1, 0, 1});
+        const std::vector<std::wstring> clips = {
+            saver_test::Clip(L"saver-red.avi"), saver_test::Clip(L"saver-green.mp4"),
+            saver_test::Clip(L"saver-blue.wmv"), saver_test::Clip(L"saver-yellow.avi")};
+        stage.SetList(clips);
+        SetEnvironmentVariableA("ORSETTA_GRAPH_DOUBLE", kind);
+        SaverRun run;
+        ASSERT_TRUE(run.Start(stage));
+        SetEnvironmentVariableA("ORSETTA_GRAPH_DOUBLE", nullptr);
+        ASSERT_NE(run.WaitForHost(), nullptr);
+        // The program makes this event once the double is in.
+        const std::wstring placed = L"OrsettaGraphDouble" + std::to_wstring(run.pi.dwProcessId);
+        HANDLE event = nullptr;
+        for (DWORD start = GetTickCount(); event == nullptr && GetTickCount() - start < 30000;
+             Sleep(50))
+            event = OpenEventW(SYNCHRONIZE, FALSE, placed.c_str());
+        ASSERT_NE(event, nullptr) << kind << ": the double was never put in";
+        CloseHandle(event);
+        Sleep(300);
+        const long took = run.EndByMouse();
+        EXPECT_GE(took, 0) << kind << ": did not end";
+
+        EXPECT_LT(took, 2000) << kind;
+        EXPECT_GE(run.desktopBackMs, 0) << kind << ": the saver stayed on the screen";
+        // Well before the stuck close is given up (1 s): the hide, not the end of the
+        // process, takes the saver off the screen.
+        EXPECT_LT(run.desktopBackMs, 500) << kind;
+        EXPECT_EQ(run.ExitCode(), 0u) << kind;
+        std::printf("[measure] a graph whose %s never returns: desktop back %ld ms (windows "
+                    "gone %ld ms), process ended %ld ms after the input\n",
+                    kind, run.desktopBackMs, run.windowsGoneMs, took);
+        for (int i = 0; i < 4; ++i) {
+            const std::wstring n = std::to_wstring(i);
+            EXPECT_EQ(IniValue(stage, L"Wnd" + n + L"_CurrentFileName"), clips[i])
+                << kind << ", tile " << i;
+            const std::wstring pos = IniValue(stage, L"Wnd" + n + L"_Pos");
+            if (i == 1 && std::string(kind) == "position")
+                EXPECT_EQ(pos, L"0") << "the position never read";
+            else
+                EXPECT_GT(_wtoi64(pos.c_str()), 0) << kind << ", tile " << i;
+        }
+    }
 }
 
 } // namespace

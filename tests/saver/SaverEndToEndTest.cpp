@@ -25,6 +25,9 @@ const Rgb kColours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
 class SaverRun {
 public:
     bool Start(const Stage& stage) {
+        // The saver reads input while it starts, so the pointer's own position may be the
+        // first one recorded: it is where the tests' first moves go.
+        SetCursorPos(10, 10);
         std::wstring line = L"\"" + stage.program + L"\" /s";
         STARTUPINFOW si = {};
         si.cb = sizeof si;

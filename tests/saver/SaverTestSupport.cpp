@@ -236,6 +236,14 @@ std::vector<HWND> ChildWindows(HWND parent) {
     return found;
 }
 
+bool PressKey(WORD key) {
+    INPUT events[2] = {};
+    events[0].type = events[1].type = INPUT_KEYBOARD;
+    events[0].ki.wVk = events[1].ki.wVk = key;
+    events[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, events, sizeof(INPUT)) == 2;
+}
+
 void PumpFor(DWORD milliseconds) {
     testing_support::PumpMessagesFor(milliseconds);
 }
@@ -268,11 +276,11 @@ std::string AnsiBytes(const std::wstring& path) {
     return bytes;
 }
 
-Stage::Stage() {
+Stage::Stage(const std::wstring& source) {
     program = dir.File(L"Orsetta.scr");
     ini = dir.File(L"Orsetta.ini");
     list = dir.File(L"Orsetta.mflst");
-    copied = CopyFileW(testing_support::ProductPath().c_str(), program.c_str(), FALSE) != 0;
+    copied = CopyFileW(source.c_str(), program.c_str(), FALSE) != 0;
 }
 
 void Stage::SetOptions(const Options& o) {

@@ -61,6 +61,10 @@ HWND FindSaverHost(DWORD processId);
 // Children of a window, in creation order, with their screen rectangles.
 std::vector<HWND> ChildWindows(HWND parent);
 
+// Presses and lets go of a key the way a user does (through the input queue, to the
+// foreground window); false when the system took not both events.
+bool PressKey(WORD key);
+
 // Pumps this thread's messages for the time given.
 void PumpFor(DWORD milliseconds);
 
@@ -76,10 +80,11 @@ struct Options {
     int continueOn = 0, mute = 1, shuffle = 0, screenCountMode = 1;
 };
 
-// A copy of the program with its own settings file and list file.
+// A copy of the program (or of another build of it) with its own settings file and list
+// file.
 class Stage {
 public:
-    Stage();
+    explicit Stage(const std::wstring& source = testing_support::ProductPath());
     void SetOptions(const Options& options);
     // A list file of the given paths, each converted with AnsiBytes.
     void SetList(const std::vector<std::wstring>& paths);
