@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "FrameProbe.h"
 #include "KvVmrSurfaceAllocator.h"
 #include "MovieListFile.h"
 #include "OrsettaApp.h"
@@ -91,6 +92,7 @@ private:
 };
 
 int RunSaver(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
+    bench::StartProbe();
     BenchApp app;
     app.ScreenCountMode = mode;
     const int side = mode + 1;
