@@ -40,6 +40,12 @@ public:
     STDMETHODIMP StopPresenting(DWORD_PTR userId) override;
     STDMETHODIMP PresentImage(DWORD_PTR userId, VMR9PresentationInfo* info) override;
 
+    // Has the Direct3D objects of the next `count` allocators of this process (at most nine)
+    // made ahead, one after another, on a thread of its own: each allocator takes the next
+    // one, waiting for it if it is being made, instead of making its own. For a start of
+    // several tiles one after another; once per process.
+    static void PrepareDirect3D(int count);
+
     // Frames that reached the window (Present succeeded) since construction.
     LONG PresentedFrames() const { return m_PresentedFrames; }
 
