@@ -156,10 +156,19 @@ bool ReplaceWithNullRenderer(Tile& tile) {
     return ok;
 }
 
-bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area, bool floor) {
+bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area, bool floor, bench::Steps& steps) {
+    double t = bench::NowMs();
+    auto lap = [&](const char* step) {
+        const double now = bench::NowMs();
+        steps[step] += now - t;
+        t = now;
+    };
+    const double devicesBefore = bench::ProbeCallMs("IDirect3D9::CreateDevice");
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&tile.graph))) ||
-        FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&tile.graph))))
+        return false;
+    lap("1 graph manager");
+    if (FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&tile.renderer))) ||
         FAILED(tile.graph->AddFilter(tile.renderer.Get(), L"VMR9")))
         return false;
@@ -170,9 +179,13 @@ bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area, bool floor) {
         FAILED(tile.windowless->SetVideoClippingWindow(tile.window)) ||
         FAILED(tile.windowless->SetAspectRatioMode(VMR9ARMode_LetterBox)))
         return false;
+    lap("2 renderer, windowless");
     const HRESULT rendered = tile.graph->RenderFile(clip, nullptr);
     if (FAILED(rendered))
         return false;
+    lap("5 RenderFile");
+    steps["9  CreateDevice, wherever it ran"] +=
+        bench::ProbeCallMs("IDirect3D9::CreateDevice") - devicesBefore;
     const RECT destination = {0, 0, area.right - area.left, area.bottom - area.top};
     if (floor ? !ReplaceWithNullRenderer(tile)
               : FAILED(tile.windowless->SetVideoPosition(nullptr, &destination)))
@@ -189,6 +202,7 @@ bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area, bool floor) {
         if (tile.pinSlot < 0)
             return false;
     }
+    lap("6 position and interfaces");
     return true;
 }
 
@@ -255,6 +269,7 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs, bool floor) {
     }
     const uint32_t side = GridSideForMode(mode);
     std::vector<std::unique_ptr<Tile>> tiles;
+    bench::Steps steps;
     bool ok = side > 0;
     for (uint32_t i = 0; ok && i < side * side; ++i) {
         const TileRect r =
@@ -267,7 +282,10 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs, bool floor) {
         ok = tile->window != nullptr;
         if (ok) {
             SetWindowLongPtrW(tile->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tile.get()));
-            ok = OpenTile(*tile, clip, area, floor) && SUCCEEDED(tile->control->Pause());
+            ok = OpenTile(*tile, clip, area, floor, steps);
+            const double t = bench::NowMs();
+            ok = ok && SUCCEEDED(tile->control->Pause());
+            steps["7 Pause call"] += bench::NowMs() - t;
         }
         tiles.push_back(std::move(tile));
     }
@@ -279,6 +297,7 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs, bool floor) {
                               ? "IQualProp::get_FramesDrawn"
                               : "IMemInputPin::Receive calls that returned S_OK at the "
                                 "renderer's input pin (no IQualProp on this renderer)");
+        bench::ReportSteps(steps, static_cast<double>(tiles.size()));
         BaselineTiles source(tiles);
         ok = MeasureTiles(source, fps, 1000, windowMs);
     }

@@ -178,6 +178,9 @@ PROBE_HOOK(IDirect3DSwapChain9, Present,
            (self, a, b, c, d, e))
 PROBE_HOOK(IDirect3DVertexBuffer9, Lock,
            (IDirect3DVertexBuffer9 * self, UINT a, UINT b, void** c, DWORD d), (self, a, b, c, d))
+PROBE_HOOK(IDirect3DDevice9, CreateAdditionalSwapChain,
+           (IDirect3DDevice9 * self, D3DPRESENT_PARAMETERS* a, IDirect3DSwapChain9** b),
+           (self, a, b))
 PROBE_HOOK(IDirect3D9, CreateDevice,
            (IDirect3D9 * self, UINT a, D3DDEVTYPE b, HWND c, DWORD d, D3DPRESENT_PARAMETERS* e,
             IDirect3DDevice9** f),
@@ -244,6 +247,7 @@ bool PatchVtables() {
              PROBE_PATCH(dv, IDirect3DDevice9, SetRenderTarget) &&
              PROBE_PATCH(dv, IDirect3DDevice9, SetTexture) &&
              PROBE_PATCH(dv, IDirect3DDevice9, UpdateSurface) &&
+             PROBE_PATCH(dv, IDirect3DDevice9, CreateAdditionalSwapChain) &&
              PROBE_PATCH(surface->lpVtbl, IDirect3DSurface9, LockRect) &&
              PROBE_PATCH(surface->lpVtbl, IDirect3DSurface9, UnlockRect) &&
              PROBE_PATCH(chain->lpVtbl, IDirect3DSwapChain9, Present) &&
@@ -430,10 +434,14 @@ void ProbeWindowEnd(long frames) {
     }
 }
 
-void ProbeMark(const char* name) {
-    char key[160];
-    std::snprintf(key, sizeof key, "startup_ms:%s", name);
-    Report(key, MsSinceProcessStart());
+double ProbeCallMs(const char* name) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (const Slot* slot : Slots())
+        if (std::strcmp(slot->Name, name) == 0)
+            return static_cast<double>(slot->Ticks) * 1000.0 /
+                   static_cast<double>(frequency.QuadPart);
+    return 0.0;
 }
 
 } // namespace bench

@@ -12,7 +12,8 @@ bool StartProbe();
 // The start and the end of the steady window; the end reports the figures per frame.
 void ProbeWindowStart();
 void ProbeWindowEnd(long frames);
-// A moment of the start-up, reported as "startup_ms NAME value" (from process creation).
-void ProbeMark(const char* name);
+// Milliseconds spent so far in the named call ("IDirect3D9::CreateDevice"), all threads; 0
+// when the probe is off.
+double ProbeCallMs(const char* name);
 
 } // namespace bench
