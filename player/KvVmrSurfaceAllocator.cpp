@@ -18,88 +18,35 @@ IDirect3D9* MakeDirect3D() {
     return Direct3DCreate9(D3D_SDK_VERSION);
 }
 
-// Direct3D objects made ahead of their allocators on a thread of their own (PrepareDirect3D),
-// handed out in order. Making one takes about a tenth of a second under Wine, most of a
-// tile's start; made ahead, it overlaps the opening of the tile before.
-struct PreparedDirect3D {
-    static constexpr int Most = 9; // tiles of the largest grid
+// The Direct3D object the allocators share once ShareDirect3D has been called: made by the
+// first of them, kept for the rest of the process.
+struct SharedDirect3D {
     SRWLOCK Lock = SRWLOCK_INIT;
-    int Count = 0; // objects asked for; set once per process
-    int Taken = 0; // objects handed out
-    IDirect3D9* Objects[Most] = {};
-    HANDLE Made[Most] = {}; // manual-reset events, one per object, set once it is made
-    HANDLE Worker = nullptr;
-    volatile LONG Stop = 0;
+    bool On = false;
+    IDirect3D9* Object = nullptr; // one reference, never released: the process ends with it
 };
-PreparedDirect3D g_prepared;
+SharedDirect3D g_shared;
 
-DWORD WINAPI MakePreparedDirect3D(void*) {
-    for (int i = 0; i < g_prepared.Count; ++i) {
-        if (InterlockedCompareExchange(&g_prepared.Stop, 0, 0) == 0) {
-            g_prepared.Objects[i] = MakeDirect3D();
-        }
-        (void)SetEvent(g_prepared.Made[i]); // without an object the taker makes its own
+// The Direct3D object for a new allocator, with a reference of its own, or none.
+IDirect3D9* Direct3DForAllocator() {
+    AcquireSRWLockExclusive(&g_shared.Lock);
+    if (g_shared.On && !g_shared.Object) {
+        g_shared.Object = MakeDirect3D(); // none: the next allocator tries again
     }
-    return 0;
-}
-
-// At the end of the process the worker is let finish the object it is making: ended by the
-// exit inside Direct3D, it leaves Wine's process to be killed, later and with a failure.
-// Objects not taken are left to the end of the process.
-struct PreparedDirect3DEnd {
-    PreparedDirect3DEnd() = default;
-    PreparedDirect3DEnd(const PreparedDirect3DEnd&) = delete;
-    PreparedDirect3DEnd& operator=(const PreparedDirect3DEnd&) = delete;
-    ~PreparedDirect3DEnd() {
-        if (g_prepared.Worker) {
-            InterlockedExchange(&g_prepared.Stop, 1);
-            (void)WaitForSingleObject(g_prepared.Worker, 2000); // one object takes ~0.15 s
-            (void)CloseHandle(g_prepared.Worker);
-        }
+    IDirect3D9* object = g_shared.Object;
+    if (object) {
+        object->AddRef();
     }
-} g_preparedEnd;
-
-// The next prepared object, waited for if it is being made; none when none is prepared (or
-// it could not be made): the caller then makes its own.
-IDirect3D9* TakePreparedDirect3D() {
-    AcquireSRWLockExclusive(&g_prepared.Lock);
-    const int i = g_prepared.Taken < g_prepared.Count ? g_prepared.Taken++ : -1;
-    ReleaseSRWLockExclusive(&g_prepared.Lock);
-    if (i < 0) {
-        return nullptr;
-    }
-    (void)WaitForSingleObject(g_prepared.Made[i], INFINITE); // bounded by one creation
-    IDirect3D9* object = g_prepared.Objects[i];
-    g_prepared.Objects[i] = nullptr;
-    (void)CloseHandle(g_prepared.Made[i]); // ours, and set: nothing waits on it any more
-    return object;
+    ReleaseSRWLockExclusive(&g_shared.Lock);
+    return object ? object : MakeDirect3D();
 }
 
 } // namespace
 
-void CKvVmrSurfaceAllocator::PrepareDirect3D(int count) {
-    AcquireSRWLockExclusive(&g_prepared.Lock);
-    if (g_prepared.Count == 0 && count > 0) {
-        const int wanted = std::min(count, PreparedDirect3D::Most);
-        int events = 0;
-        while (events < wanted &&
-               (g_prepared.Made[events] = CreateEventW(nullptr, TRUE, FALSE, nullptr)) != nullptr) {
-            ++events;
-        }
-        g_prepared.Count = events;
-        g_prepared.Worker =
-            events > 0 ? CreateThread(nullptr, 0, &MakePreparedDirect3D, nullptr, 0, nullptr)
-                       : nullptr;
-        if (!g_prepared.Worker) {
-            // Nothing will be made ahead: every allocator makes its own, as without this.
-            for (int i = 0; i < events; ++i) {
-                (void)CloseHandle(g_prepared.Made[i]);
-                g_prepared.Made[i] = nullptr;
-            }
-            g_prepared.Count = 0;
-        }
-    }
-    ReleaseSRWLockExclusive(&g_prepared.Lock);
+void CKvVmrSurfaceAllocator::ShareDirect3D() {
+    AcquireSRWLockExclusive(&g_shared.Lock);
+    g_shared.On = true;
+    ReleaseSRWLockExclusive(&g_shared.Lock);
 }
 
 CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m_Window(window) {
@@ -109,8 +56,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
         if (IsWindow(m_Window)) {
             // Adopts the new object's one reference (ComPtr::Attach adds one in mingw-w64's
             // WRL, so it is not used for this).
-            IDirect3D9* made = TakePreparedDirect3D();
-            *m_Direct3D.ReleaseAndGetAddressOf() = made ? made : MakeDirect3D();
+            *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DForAllocator();
             if (m_Direct3D) {
                 ok = SetUpDevice();
             }

@@ -40,11 +40,12 @@ public:
     STDMETHODIMP StopPresenting(DWORD_PTR userId) override;
     STDMETHODIMP PresentImage(DWORD_PTR userId, VMR9PresentationInfo* info) override;
 
-    // Has the Direct3D objects of the next `count` allocators of this process (at most nine)
-    // made ahead, one after another, on a thread of its own: each allocator takes the next
-    // one, waiting for it if it is being made, instead of making its own. For a start of
-    // several tiles one after another; once per process.
-    static void PrepareDirect3D(int count);
+    // From now on the allocators of this process share one Direct3D object, made by the
+    // next one constructed, instead of making one each: making one takes about a tenth of a
+    // second of CPU under Wine, which a saver host opening its tiles one after another (and
+    // every tile each movie after that) would pay again and again. Devices stay one per
+    // allocator. Once set, for the rest of the process.
+    static void ShareDirect3D();
 
     // Frames that reached the window (Present succeeded) since construction.
     LONG PresentedFrames() const { return m_PresentedFrames; }

@@ -62,8 +62,7 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
         return 0;
     m_playersCreated = true;
     const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
-    if (IsPlaybackPossible()) // the tiles open one after another: their Direct3D made ahead
-        CKvVmrSurfaceAllocator::PrepareDirect3D(static_cast<int>(gridSide * gridSide));
+    CKvVmrSurfaceAllocator::ShareDirect3D(); // one Direct3D object for every tile's device
     int filled = 0;
     for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
         // The tile owns itself only once its window exists; a tile whose window could not

@@ -369,10 +369,10 @@ LRESULT CALLBACK QuietTileProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPa
 
 int RunOpen(int mode, const wchar_t* clip) {
     bench::StartProbe();
-    // As the saver host does before it opens its tiles (BENCH_NO_PREPARE: as each allocator
-    // does on its own).
-    if (std::getenv("BENCH_NO_PREPARE") == nullptr)
-        CKvVmrSurfaceAllocator::PrepareDirect3D((mode + 1) * (mode + 1));
+    // As the saver host does before it opens its tiles (BENCH_NO_SHARE: each allocator makes
+    // its own Direct3D object).
+    if (std::getenv("BENCH_NO_SHARE") == nullptr)
+        CKvVmrSurfaceAllocator::ShareDirect3D();
     WNDCLASSW wc = {};
     wc.lpfnWndProc = QuietTileProc;
     wc.hInstance = GetModuleHandleW(nullptr);
