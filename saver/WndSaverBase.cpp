@@ -38,6 +38,9 @@ END_MESSAGE_MAP()
 CWndSaverBase::CWndSaverBase() = default;
 
 BOOL CWndSaverBase::Create(const RECT& rect) {
+    // One Direct3D object for every tile's device, made while the windows are made.
+    if (IsPlaybackPossible())
+        CKvVmrSurfaceAllocator::ShareDirect3D();
     // Without the cursor resource the class has none; WM_SETCURSOR hides it anyway.
     HCURSOR blank = LoadCursorW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDC_BLANK));
     const wchar_t* windowClass = AfxRegisterWndClass(
@@ -62,7 +65,6 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
         return 0;
     m_playersCreated = true;
     const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
-    CKvVmrSurfaceAllocator::ShareDirect3D(); // one Direct3D object for every tile's device
     int filled = 0;
     for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
         // The tile owns itself only once its window exists; a tile whose window could not
