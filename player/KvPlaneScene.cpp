@@ -109,11 +109,18 @@ HRESULT CKvPlaneScene::Draw(IDirect3DDevice9* device, IDirect3DTexture9* texture
 
     (void)ClearToBlack(device);
 
-    if (FAILED(hr = device->BeginScene()) || FAILED(hr = device->SetTexture(0, texture)) ||
+    hr = device->BeginScene();
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (FAILED(hr = device->SetTexture(0, texture)) ||
         FAILED(hr = device->SetStreamSource(0, m_VertexBuffer.Get(), 0, sizeof(PlaneVertex))) ||
         FAILED(hr = device->SetFVF(PlaneVertexFormat)) ||
         FAILED(hr = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2)) ||
         FAILED(hr = device->SetTexture(0, nullptr))) {
+        // A scene left open makes every later BeginScene on this device fail: the step's
+        // failure is what counts, the end's result is not.
+        (void)device->EndScene();
         return hr;
     }
     return device->EndScene();

@@ -1,5 +1,6 @@
 #include "KvVmrSurfaceAllocator.h"
 
+#include <algorithm>
 #include <new>
 
 #include "SystemDirect3D.h"
@@ -12,7 +13,73 @@ namespace {
 // left: the renderer then stops using this allocator.
 constexpr HRESULT NoDevice = E_FAIL;
 
+constexpr D3DCOLOR OpaqueBlack = 0xFF000000;
+
+// The one place a Direct3D object is made; a new object with its one reference, or none.
+IDirect3D9* MakeDirect3D() {
+    return SystemDirect3DCreate9(D3D_SDK_VERSION);
+}
+
+// The Direct3D object the allocators share once ShareDirect3D has been called: made at once
+// on a thread of its own (or by the first allocator, should it come first), kept for the rest
+// of the process.
+struct SharedDirect3D {
+    SRWLOCK Lock = SRWLOCK_INIT;
+    bool On = false;
+    IDirect3D9* Object = nullptr; // one reference, never released: the process ends with it
+    HANDLE Maker = nullptr;       // the thread that makes it
+};
+SharedDirect3D g_shared;
+
+DWORD WINAPI MakeSharedDirect3D(void*) {
+    AcquireSRWLockExclusive(&g_shared.Lock); // an allocator waits here while it is made
+    if (!g_shared.Object) {
+        g_shared.Object = MakeDirect3D();
+    }
+    ReleaseSRWLockExclusive(&g_shared.Lock);
+    return 0;
+}
+
+// At the end of the process the maker is let finish: ended by the exit inside Direct3D, it
+// leaves Wine's process to be killed, later and with a failure status.
+struct SharedDirect3DEnd {
+    SharedDirect3DEnd() = default;
+    SharedDirect3DEnd(const SharedDirect3DEnd&) = delete;
+    SharedDirect3DEnd& operator=(const SharedDirect3DEnd&) = delete;
+    ~SharedDirect3DEnd() {
+        if (g_shared.Maker) {
+            (void)WaitForSingleObject(g_shared.Maker, 2000); // it takes 0.1 to 0.2 s
+            (void)CloseHandle(g_shared.Maker);
+        }
+    }
+} g_sharedEnd;
+
+// The Direct3D object for a new allocator, with a reference of its own, or none.
+IDirect3D9* Direct3DForAllocator() {
+    AcquireSRWLockExclusive(&g_shared.Lock);
+    if (g_shared.On && !g_shared.Object) {
+        g_shared.Object = MakeDirect3D(); // none: the next allocator tries again
+    }
+    IDirect3D9* object = g_shared.Object;
+    if (object) {
+        object->AddRef();
+    }
+    ReleaseSRWLockExclusive(&g_shared.Lock);
+    return object ? object : MakeDirect3D();
+}
+
 } // namespace
+
+void CKvVmrSurfaceAllocator::ShareDirect3D() {
+    AcquireSRWLockExclusive(&g_shared.Lock);
+    const bool first = !g_shared.On;
+    g_shared.On = true;
+    ReleaseSRWLockExclusive(&g_shared.Lock);
+    if (first) {
+        // Without a thread the first allocator makes it, as it would have anyway.
+        g_shared.Maker = CreateThread(nullptr, 0, &MakeSharedDirect3D, nullptr, 0, nullptr);
+    }
+}
 
 CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m_Window(window) {
     bool ok = false;
@@ -21,7 +88,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
         if (IsWindow(m_Window)) {
             // Adopts the new object's one reference (ComPtr::Attach adds one in mingw-w64's
             // WRL, so it is not used for this).
-            *m_Direct3D.ReleaseAndGetAddressOf() = SystemDirect3DCreate9(D3D_SDK_VERSION);
+            *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DForAllocator();
             if (m_Direct3D) {
                 ok = SetUpDevice();
             }
@@ -35,7 +102,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
 CKvVmrSurfaceAllocator::~CKvVmrSurfaceAllocator() {
     ReleaseSurfaces();
     // The fields go in reverse order of declaration: the scene, the surface table, the sink,
-    // the private texture, the render target, the device, the Direct3D object, the lock.
+    // the copy chain, the render target, the device, the Direct3D object, the lock.
 }
 
 bool CKvVmrSurfaceAllocator::SetUpDevice() {
@@ -75,7 +142,8 @@ bool CKvVmrSurfaceAllocator::SetUpDevice() {
 
 void CKvVmrSurfaceAllocator::ReleaseSurfaces() {
     Hold hold(m_Lock);
-    m_PrivateTexture.Reset();
+    DropCopyChain();
+    m_Copying = false;
     for (ComPtr<IDirect3DSurface9>& surface : m_Surfaces) {
         surface.Reset();
     }
@@ -152,17 +220,28 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
         }
         ReleaseSurfaces();
         // Offscreen surfaces have no texture of their own, whatever their format: every frame
-        // is copied into this one to be drawn.
+        // is copied into the copy chain's back buffer, made here for the first frame's shape.
         D3DDISPLAYMODE mode{};
         hr = m_Device->GetDisplayMode(0, &mode);
         if (FAILED(hr)) {
             return hr;
         }
-        hr = m_Device->CreateTexture(info->dwWidth, info->dwHeight, 1, D3DUSAGE_RENDERTARGET,
-                                     mode.Format, D3DPOOL_DEFAULT, &m_PrivateTexture, nullptr);
+        D3DSURFACE_DESC target{}; // without a size: a one-pixel layout, grown at need
+        if (m_RenderTarget) {
+            (void)m_RenderTarget->GetDesc(&target);
+        }
+        m_CopyFormat = mode.Format;
+        m_FrameWidth = info->dwWidth;
+        m_FrameHeight = info->dwHeight;
+        const PictureLayout first = LayoutPicture(
+            static_cast<int32_t>(target.Width), static_cast<int32_t>(target.Height), m_FrameWidth,
+            m_FrameHeight, info->szAspectRatio.cx, info->szAspectRatio.cy);
+        hr = MakeCopyChain(static_cast<UINT>(first.NeededWidth),
+                           static_cast<UINT>(first.NeededHeight));
         if (FAILED(hr)) {
             return hr;
         }
+        m_Copying = true;
         info->dwFlags &= ~static_cast<DWORD>(VMR9AllocFlag_TextureSurface);
         info->dwFlags |= VMR9AllocFlag_OffscreenSurface;
         hr = m_Notify->AllocateSurfaceHelper(info, count, m_Surfaces[0].GetAddressOf());
@@ -253,22 +332,11 @@ HRESULT CKvVmrSurfaceAllocator::DrawFrame(VMR9PresentationInfo* info) {
     if (!m_Device) {
         return NoDevice;
     }
-    (void)m_Device->SetRenderTarget(0, m_RenderTarget.Get());
-
     HRESULT hr;
-    if (m_PrivateTexture) {
-        ComPtr<IDirect3DSurface9> level;
-        hr = m_PrivateTexture->GetSurfaceLevel(0, &level);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        hr = m_Device->StretchRect(info->lpSurf, nullptr, level.Get(), nullptr, D3DTEXF_NONE);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        hr = m_Scene.Draw(m_Device.Get(), m_PrivateTexture.Get(), info->szAspectRatio.cx,
-                          info->szAspectRatio.cy);
+    if (m_Copying) {
+        hr = CopyFrame(info->lpSurf, info->szAspectRatio.cx, info->szAspectRatio.cy);
     } else {
+        (void)m_Device->SetRenderTarget(0, m_RenderTarget.Get());
         ComPtr<IDirect3DTexture9> texture;
         hr = info->lpSurf->GetContainer(__uuidof(IDirect3DTexture9),
                                         reinterpret_cast<void**>(texture.GetAddressOf()));
@@ -277,13 +345,92 @@ HRESULT CKvVmrSurfaceAllocator::DrawFrame(VMR9PresentationInfo* info) {
         }
         hr = m_Scene.Draw(m_Device.Get(), texture.Get(), info->szAspectRatio.cx,
                           info->szAspectRatio.cy);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Device->Present(nullptr, nullptr, nullptr, nullptr);
     }
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = m_Device->Present(nullptr, nullptr, nullptr, nullptr);
     if (SUCCEEDED(hr)) {
         InterlockedIncrement(&m_PresentedFrames);
     }
     return hr;
+}
+
+void CKvVmrSurfaceAllocator::DropCopyChain() {
+    m_CopyTarget.Reset();
+    m_CopyChain.Reset();
+    m_CopyChainWidth = 0;
+    m_CopyChainHeight = 0;
+    m_CopyLayout = {};
+}
+
+HRESULT CKvVmrSurfaceAllocator::MakeCopyChain(UINT width, UINT height) {
+    DropCopyChain();
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = m_CopyFormat;
+    pp.BackBufferCount = 1;
+    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY; // keeps the margins between frames; allows a source rect
+    pp.hDeviceWindow = m_Window;
+    pp.Windowed = TRUE;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    ComPtr<IDirect3DSwapChain9> chain;
+    HRESULT hr = m_Device->CreateAdditionalSwapChain(&pp, &chain);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    ComPtr<IDirect3DSurface9> target;
+    hr = chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &target);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    m_CopyChain = chain;
+    m_CopyTarget = target;
+    m_CopyChainWidth = width;
+    m_CopyChainHeight = height;
+    return S_OK;
+}
+
+// A frame that is no texture is shown without a pass of its own through the scene: it is
+// copied unscaled (converted from its video format) into a back buffer of about its own size,
+// with black margins, and Present stretches that with bilinear filtering onto the window, so
+// that the picture lands on the rectangle the plane would give it and the margins make the
+// bands. The window-sized back buffer, its clear and its textured quad cost several times
+// more on a device that draws on the CPU.
+HRESULT CKvVmrSurfaceAllocator::CopyFrame(IDirect3DSurface9* frame, LONG cx, LONG cy) {
+    const PictureLayout layout = LayoutPicture(m_Scene.TargetWidth(), m_Scene.TargetHeight(),
+                                               m_FrameWidth, m_FrameHeight, cx, cy);
+    const auto frameWidth = static_cast<int32_t>(m_FrameWidth);
+    const auto frameHeight = static_cast<int32_t>(m_FrameHeight);
+    HRESULT hr;
+    if (!(layout == m_CopyLayout)) {
+        // A new shape, or a swap chain that could not be made before: the margins are painted
+        // once, the swap chain keeps them.
+        const auto width = static_cast<UINT>(layout.NeededWidth);
+        const auto height = static_cast<UINT>(layout.NeededHeight);
+        if (width > m_CopyChainWidth || height > m_CopyChainHeight) {
+            hr = MakeCopyChain(std::max(width, m_CopyChainWidth),
+                               std::max(height, m_CopyChainHeight));
+            if (FAILED(hr)) {
+                return hr;
+            }
+        }
+        hr = m_Device->ColorFill(m_CopyTarget.Get(), nullptr, OpaqueBlack);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        m_CopyLayout = layout;
+    }
+    const RECT picture = {layout.PictureLeft, layout.PictureTop, layout.PictureLeft + frameWidth,
+                          layout.PictureTop + frameHeight};
+    hr = m_Device->StretchRect(frame, nullptr, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const RECT shown = {0, 0, layout.BufferWidth, layout.BufferHeight};
+    const RECT onWindow = {layout.TargetLeft, layout.TargetTop, layout.TargetRight,
+                           layout.TargetBottom};
+    return m_CopyChain->Present(&shown, &onWindow, nullptr, nullptr, 0);
 }

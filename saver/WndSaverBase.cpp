@@ -3,6 +3,7 @@
 #include "AppMessages.h"
 #include "CWinApp.h"
 #include "OrsettaApp.h"
+#include "KvVmrSurfaceAllocator.h"
 #include "StatusPaint.h"
 #include "WndSaver.h"
 #include "resource.h"
@@ -38,6 +39,9 @@ END_MESSAGE_MAP()
 CWndSaverBase::CWndSaverBase() = default;
 
 BOOL CWndSaverBase::Create(const RECT& rect) {
+    // One Direct3D object for every tile's device, made while the windows are made.
+    if (IsPlaybackPossible())
+        CKvVmrSurfaceAllocator::ShareDirect3D();
     // Without the cursor resource the class has none; WM_SETCURSOR hides it anyway.
     HCURSOR blank = LoadCursorW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDC_BLANK));
     const wchar_t* windowClass = AfxRegisterWndClass(

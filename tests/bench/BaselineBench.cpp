@@ -1,6 +1,7 @@
 // The comparison for the saver benchmark: the same clip on the same tile rectangles, each
 // tile played by the platform's own VMR9 presenter in windowless mode.
-//   orsetta_bench_baseline MODE CLIP FPS [WINDOW_MS]
+//   orsetta_bench_baseline MODE CLIP FPS [WINDOW_MS [null]]
+// With "null", the floor under both: the same decoding into a null renderer, nothing drawn.
 // Prints "name value" lines for scripts/bench, like orsetta_bench.
 #include <windows.h>
 #include <d3d9.h>
@@ -9,11 +10,13 @@
 #include <wrl/client.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <iterator>
 #include <memory>
 #include <vector>
 
 #include "BenchClock.h"
+#include "FrameProbe.h"
 #include "SaverLayout.h"
 #include "TileMeasure.h"
 
@@ -119,10 +122,53 @@ bool RegisterClasses() {
     return RegisterClassExW(&host) != 0 && RegisterClassExW(&tile) != 0;
 }
 
-bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area) {
+// DirectShow's Null Renderer (qedit.h, not in every SDK).
+constexpr CLSID kNullRenderer = {
+    0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+
+// The floor: the decoder's output, in the very format it gave the VMR9, goes to a null
+// renderer instead, so that decoding and the clock cost the same and nothing is drawn.
+bool ReplaceWithNullRenderer(Tile& tile) {
+    ComPtr<IEnumPins> pins;
+    ComPtr<IPin> input, upstream, nullInput;
+    AM_MEDIA_TYPE type = {};
+    if (FAILED(tile.renderer->EnumPins(&pins)))
+        return false;
+    while (pins->Next(1, input.ReleaseAndGetAddressOf(), nullptr) == S_OK)
+        if (SUCCEEDED(input->ConnectedTo(upstream.ReleaseAndGetAddressOf())))
+            break;
+    if (!upstream || FAILED(input->ConnectionMediaType(&type)))
+        return false;
+    ComPtr<IBaseFilter> null;
+    ComPtr<IEnumPins> nullPins;
+    const bool ok = SUCCEEDED(tile.graph->RemoveFilter(tile.renderer.Get())) &&
+                    SUCCEEDED(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                                               IID_PPV_ARGS(&null))) &&
+                    SUCCEEDED(tile.graph->AddFilter(null.Get(), L"Null Renderer")) &&
+                    SUCCEEDED(null->EnumPins(&nullPins)) &&
+                    nullPins->Next(1, nullInput.GetAddressOf(), nullptr) == S_OK &&
+                    SUCCEEDED(tile.graph->ConnectDirect(upstream.Get(), nullInput.Get(), &type));
+    CoTaskMemFree(type.pbFormat);
+    if (type.pUnk != nullptr)
+        type.pUnk->Release();
+    tile.windowless.Reset();
+    tile.renderer = null;
+    return ok;
+}
+
+bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area, bool floor, bench::Steps& steps) {
+    double t = bench::NowMs();
+    auto lap = [&](const char* step) {
+        const double now = bench::NowMs();
+        steps[step] += now - t;
+        t = now;
+    };
+    const double devicesBefore = bench::ProbeCallMs("IDirect3D9::CreateDevice");
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&tile.graph))) ||
-        FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&tile.graph))))
+        return false;
+    lap("1 graph manager");
+    if (FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&tile.renderer))) ||
         FAILED(tile.graph->AddFilter(tile.renderer.Get(), L"VMR9")))
         return false;
@@ -133,12 +179,18 @@ bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area) {
         FAILED(tile.windowless->SetVideoClippingWindow(tile.window)) ||
         FAILED(tile.windowless->SetAspectRatioMode(VMR9ARMode_LetterBox)))
         return false;
+    lap("2 renderer, windowless");
     const HRESULT rendered = tile.graph->RenderFile(clip, nullptr);
     if (FAILED(rendered))
         return false;
+    lap("5 RenderFile");
+    steps["9  CreateDevice, wherever it ran"] +=
+        bench::ProbeCallMs("IDirect3D9::CreateDevice") - devicesBefore;
     const RECT destination = {0, 0, area.right - area.left, area.bottom - area.top};
-    if (FAILED(tile.windowless->SetVideoPosition(nullptr, &destination)) ||
-        FAILED(tile.graph.As(&tile.control)))
+    if (floor ? !ReplaceWithNullRenderer(tile)
+              : FAILED(tile.windowless->SetVideoPosition(nullptr, &destination)))
+        return false;
+    if (FAILED(tile.graph.As(&tile.control)))
         return false;
     // Not every renderer counts its frames; the caller says which count it used.
     // (By IID: the headers give IQualProp no __uuidof.)
@@ -150,6 +202,7 @@ bool OpenTile(Tile& tile, const wchar_t* clip, const RECT& area) {
         if (tile.pinSlot < 0)
             return false;
     }
+    lap("6 position and interfaces");
     return true;
 }
 
@@ -200,7 +253,8 @@ private:
     std::vector<std::unique_ptr<Tile>>& m_tiles;
 };
 
-int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
+int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs, bool floor) {
+    bench::StartProbe();
     if (!RegisterClasses()) {
         bench::ReportText("failed", "window classes");
         return 1;
@@ -215,6 +269,7 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
     }
     const uint32_t side = GridSideForMode(mode);
     std::vector<std::unique_ptr<Tile>> tiles;
+    bench::Steps steps;
     bool ok = side > 0;
     for (uint32_t i = 0; ok && i < side * side; ++i) {
         const TileRect r =
@@ -227,7 +282,10 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
         ok = tile->window != nullptr;
         if (ok) {
             SetWindowLongPtrW(tile->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tile.get()));
-            ok = OpenTile(*tile, clip, area) && SUCCEEDED(tile->control->Pause());
+            ok = OpenTile(*tile, clip, area, floor, steps);
+            const double t = bench::NowMs();
+            ok = ok && SUCCEEDED(tile->control->Pause());
+            steps["7 Pause call"] += bench::NowMs() - t;
         }
         tiles.push_back(std::move(tile));
     }
@@ -239,6 +297,7 @@ int Run(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
                               ? "IQualProp::get_FramesDrawn"
                               : "IMemInputPin::Receive calls that returned S_OK at the "
                                 "renderer's input pin (no IQualProp on this renderer)");
+        bench::ReportSteps(steps, static_cast<double>(tiles.size()));
         BaselineTiles source(tiles);
         ok = MeasureTiles(source, fps, 1000, windowMs);
     }
@@ -259,11 +318,12 @@ int wmain(int argc, wchar_t** argv) {
         bench::ReportText("failed", "COM could not start");
         return 1;
     }
+    const bool floor = argc > 5 && wcscmp(argv[5], L"null") == 0;
     const int status = argc >= 4 ? Run(_wtoi(argv[1]), argv[2], _wtof(argv[3]),
-                                       argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 8000)
+                                       argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 8000, floor)
                                  : 2;
     if (status == 2)
-        bench::ReportText("failed", "usage: MODE CLIP FPS [WINDOW_MS]");
+        bench::ReportText("failed", "usage: MODE CLIP FPS [WINDOW_MS [null]]");
     CoUninitialize();
     return status;
 }

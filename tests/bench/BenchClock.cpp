@@ -56,6 +56,16 @@ void ReportText(const char* name, const char* text) {
     fflush(stdout);
 }
 
+void ReportSteps(const Steps& steps, double tiles) {
+    for (const auto& [step, ms] : steps) {
+        std::string name = "startup_step_ms:" + step;
+        for (char& c : name)
+            if (c == ' ')
+                c = '_';
+        Report(name.c_str(), ms / tiles);
+    }
+}
+
 void PumpFor(DWORD milliseconds) {
     testing_support::PumpMessagesFor(milliseconds);
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
+#include <string>
 
 namespace bench {
 
@@ -20,6 +22,11 @@ double NowMs();
 // One figure for the collecting script.
 void Report(const char* name, double value);
 void ReportText(const char* name, const char* text);
+
+// Milliseconds spent in each step of the tiles' start, summed over the tiles; reported per
+// tile as "startup_step_ms:NAME value" (spaces in the name become '_').
+using Steps = std::map<std::string, double>;
+void ReportSteps(const Steps& steps, double tiles);
 
 // Pumps this thread's messages for the time given.
 void PumpFor(DWORD milliseconds);

@@ -3,19 +3,24 @@
 //                                                  (MODE+1)^2 tiles of CLIP
 //   orsetta_bench list COUNT                       LoadSettings on a list file of COUNT entries
 //   orsetta_bench dialog COUNT                     the settings dialog shown with COUNT entries
+//   orsetta_bench open MODE CLIP                   where the start of (MODE+1)^2 tiles goes,
+//                                                  step by step
 // Each prints "name value" lines for scripts/bench.
 #include <windows.h>
 
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "BenchClock.h"
+#include "FrameProbe.h"
 #include "KvVmrSurfaceAllocator.h"
 #include "MovieListFile.h"
 #include "OrsettaApp.h"
 #include "OrsettaDlg.h"
+#include "SaverLayout.h"
 #include "TileMeasure.h"
 #include "WndSaver.h"
 #include "WndSaverBase.h"
@@ -91,6 +96,7 @@ private:
 };
 
 int RunSaver(int mode, const wchar_t* clip, double fps, DWORD windowMs) {
+    bench::StartProbe();
     BenchApp app;
     app.ScreenCountMode = mode;
     const int side = mode + 1;
@@ -222,9 +228,211 @@ int RunDialog(int count) {
     return 0;
 }
 
+// The renderer's side of one tile's allocator, passed on to the real one, with a clock on
+// the allocation and on the first frame.
+class TimedAllocator : public IVMRSurfaceAllocator9, public IVMRImagePresenter9 {
+public:
+    explicit TimedAllocator(CKvVmrSurfaceAllocator* real) : m_real(real) {}
+    virtual ~TimedAllocator() = default;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr)
+            return E_POINTER;
+        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IVMRSurfaceAllocator9))
+            *object = static_cast<IVMRSurfaceAllocator9*>(this);
+        else if (IsEqualGUID(riid, IID_IVMRImagePresenter9))
+            *object = static_cast<IVMRImagePresenter9*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG n = InterlockedDecrement(&m_refs);
+        if (n == 0)
+            delete this;
+        return static_cast<ULONG>(n);
+    }
+    STDMETHODIMP InitializeDevice(DWORD_PTR id, VMR9AllocationInfo* info, DWORD* count) override {
+        const double start = bench::NowMs();
+        const HRESULT hr = m_real->InitializeDevice(id, info, count);
+        AllocatingMs = AllocatingMs + (bench::NowMs() - start);
+        return hr;
+    }
+    STDMETHODIMP TerminateDevice(DWORD_PTR id) override { return m_real->TerminateDevice(id); }
+    STDMETHODIMP GetSurface(DWORD_PTR id, DWORD index, DWORD flags,
+                            IDirect3DSurface9** surface) override {
+        return m_real->GetSurface(id, index, flags, surface);
+    }
+    STDMETHODIMP AdviseNotify(IVMRSurfaceAllocatorNotify9* notify) override {
+        return m_real->AdviseNotify(notify);
+    }
+    STDMETHODIMP StartPresenting(DWORD_PTR id) override { return m_real->StartPresenting(id); }
+    STDMETHODIMP StopPresenting(DWORD_PTR id) override { return m_real->StopPresenting(id); }
+    STDMETHODIMP PresentImage(DWORD_PTR id, VMR9PresentationInfo* info) override {
+        const HRESULT hr = m_real->PresentImage(id, info);
+        if (FirstFrameMs < 0)
+            FirstFrameMs = bench::NowMs();
+        return hr;
+    }
+
+    volatile double AllocatingMs = 0;
+    volatile double FirstFrameMs = -1;
+
+private:
+    Microsoft::WRL::ComPtr<CKvVmrSurfaceAllocator> m_real;
+    volatile LONG m_refs = 1;
+};
+
+template <class T> void** OutOf(Microsoft::WRL::ComPtr<T>& holder) {
+    return reinterpret_cast<void**>(holder.ReleaseAndGetAddressOf());
+}
+
+// One tile, opened the way MovieGraph::Open opens it and then paused, with every step timed.
+struct OpenedTile {
+    HWND window = nullptr;
+    Microsoft::WRL::ComPtr<IGraphBuilder> graph;
+    Microsoft::WRL::ComPtr<IBaseFilter> renderer;
+    Microsoft::WRL::ComPtr<IMediaControl> control;
+    Microsoft::WRL::ComPtr<CKvVmrSurfaceAllocator> allocator;
+    Microsoft::WRL::ComPtr<TimedAllocator> timed;
+    double pausedMs = 0;
+};
+
+bool OpenTimed(OpenedTile& tile, const wchar_t* clip, bench::Steps& steps) {
+    using Microsoft::WRL::ComPtr;
+    double t = bench::NowMs();
+    auto lap = [&](const char* step) {
+        const double now = bench::NowMs();
+        steps[step] += now - t;
+        t = now;
+    };
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_ALL, IID_IGraphBuilder,
+                                OutOf(tile.graph))))
+        return false;
+    lap("1 graph manager");
+    ComPtr<IVMRFilterConfig9> config;
+    ComPtr<IVMRSurfaceAllocatorNotify9> notify;
+    if (FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IBaseFilter, OutOf(tile.renderer))) ||
+        FAILED(tile.renderer->QueryInterface(IID_IVMRFilterConfig9, OutOf(config))) ||
+        FAILED(config->SetRenderingMode(VMR9Mode_Renderless)) ||
+        FAILED(config->SetNumberOfStreams(1)) ||
+        FAILED(tile.renderer->QueryInterface(IID_IVMRSurfaceAllocatorNotify9, OutOf(notify))))
+        return false;
+    lap("2 renderer");
+    const double devicesBefore = bench::ProbeCallMs("IDirect3D9::CreateDevice");
+    bool made = false;
+    *tile.allocator.ReleaseAndGetAddressOf() = new CKvVmrSurfaceAllocator(tile.window, &made);
+    if (!made)
+        return false;
+    const double device = bench::ProbeCallMs("IDirect3D9::CreateDevice") - devicesBefore;
+    lap("3 allocator (Direct3D object and device)");
+    steps["3a  of which CreateDevice"] += device;
+    *tile.timed.ReleaseAndGetAddressOf() = new TimedAllocator(tile.allocator.Get());
+    if (FAILED(notify->AdviseSurfaceAllocator(0xACDCACDC, tile.timed.Get())) ||
+        FAILED(tile.allocator->AdviseNotify(notify.Get())))
+        return false;
+    lap("4 advise");
+    const double chainsBefore = bench::ProbeCallMs("IDirect3DDevice9::CreateAdditionalSwapChain");
+    if (FAILED(tile.graph->AddFilter(tile.renderer.Get(), L"Video Mixing Renderer 9")) ||
+        FAILED(tile.graph->RenderFile(clip, nullptr)))
+        return false;
+    lap("5 RenderFile (graph built, surfaces allocated)");
+    steps["5a  of which InitializeDevice"] += tile.timed->AllocatingMs;
+    steps["5b  of which the copy swap chain"] +=
+        bench::ProbeCallMs("IDirect3DDevice9::CreateAdditionalSwapChain") - chainsBefore;
+    ComPtr<IMediaEventEx> events;
+    ComPtr<IMediaSeeking> seeking;
+    ComPtr<IBasicAudio> audio;
+    if (FAILED(tile.graph->QueryInterface(IID_IMediaControl, OutOf(tile.control))) ||
+        FAILED(tile.graph->QueryInterface(IID_IMediaEventEx, OutOf(events))) ||
+        FAILED(events->SetNotifyWindow(reinterpret_cast<OAHWND>(tile.window), WM_APP + 1, 0)) ||
+        FAILED(tile.graph->QueryInterface(IID_IMediaSeeking, OutOf(seeking))) ||
+        FAILED(tile.graph->QueryInterface(IID_IBasicAudio, OutOf(audio))))
+        return false;
+    lap("6 interfaces");
+    (void)audio->put_Volume(-10000);
+    if (FAILED(tile.control->Pause()))
+        return false;
+    lap("7 volume and Pause call");
+    tile.pausedMs = t;
+    return true;
+}
+
+LRESULT CALLBACK QuietTileProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+int RunOpen(int mode, const wchar_t* clip) {
+    bench::StartProbe();
+    // As the saver host does before it opens its tiles (BENCH_NO_SHARE: each allocator makes
+    // its own Direct3D object).
+    if (std::getenv("BENCH_NO_SHARE") == nullptr)
+        CKvVmrSurfaceAllocator::ShareDirect3D();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = QuietTileProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = L"OrsettaBenchOpen";
+    RegisterClassW(&wc);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND host = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    const uint32_t side = GridSideForMode(mode);
+    std::vector<std::unique_ptr<OpenedTile>> tiles;
+    bench::Steps steps;
+    bool ok = host != nullptr && side > 0;
+    for (uint32_t i = 0; ok && i < side * side; ++i) {
+        const TileRect r =
+            TileRectangle(i, side, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+        auto tile = std::make_unique<OpenedTile>();
+        double t = bench::NowMs();
+        tile->window = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, r.left,
+                                       r.top, r.right - r.left, r.bottom - r.top, host, nullptr,
+                                       wc.hInstance, nullptr);
+        steps["0 window"] += bench::NowMs() - t;
+        ok = tile->window != nullptr && OpenTimed(*tile, clip, steps);
+        tiles.push_back(std::move(tile));
+    }
+    if (!ok) {
+        bench::ReportText("failed", "a tile could not be opened");
+        return 1;
+    }
+    bench::Report("opened_ms", bench::MsSinceProcessStart());
+    // Cued: every tile has shown its first frame.
+    const DWORD start = GetTickCount();
+    double cueTotal = 0;
+    for (;;) {
+        bool all = true;
+        for (auto& tile : tiles)
+            all = all && tile->timed->FirstFrameMs >= 0;
+        if (all || GetTickCount() - start > 60000)
+            break;
+        bench::PumpFor(2);
+    }
+    for (auto& tile : tiles) {
+        if (tile->timed->FirstFrameMs < 0) {
+            bench::ReportText("failed", "not every tile cued within 60 s");
+            return 1;
+        }
+        cueTotal += tile->timed->FirstFrameMs - tile->pausedMs;
+    }
+    bench::Report("cued_ms", bench::MsSinceProcessStart());
+    steps["8 Pause to first frame"] = cueTotal;
+    bench::ReportSteps(steps, static_cast<double>(tiles.size()));
+    for (auto& tile : tiles)
+        (void)tile->control->Stop();
+    DestroyWindow(host);
+    return 0;
+}
+
 int Usage() {
     bench::ReportText("failed", "usage: saver MODE CLIP FPS [WINDOW_MS] | list COUNT | "
-                                "dialog COUNT");
+                                "dialog COUNT | open MODE CLIP");
     return 2;
 }
 
@@ -244,6 +452,8 @@ int wmain(int argc, wchar_t** argv) {
         status = RunList(_wtoi(argv[2]));
     else if (what == L"dialog" && argc >= 3)
         status = RunDialog(_wtoi(argv[2]));
+    else if (what == L"open" && argc >= 4)
+        status = RunOpen(_wtoi(argv[2]), argv[3]);
     else
         status = Usage();
     CoUninitialize();

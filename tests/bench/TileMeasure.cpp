@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "FrameProbe.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ bool MeasureTiles(TileSource& tiles, double clipFps, DWORD warmUpMs, DWORD windo
         bench::ReportText("failed", "frame count not available");
         return false;
     }
+    bench::ProbeWindowStart();
     bench::PumpFor(windowMs);
     const bool read = ReadAll(tiles, after);
     const double cpuAfter = bench::ProcessCpuSeconds();
@@ -79,6 +81,7 @@ bool MeasureTiles(TileSource& tiles, double clipFps, DWORD warmUpMs, DWORD windo
         if (rate < slowest)
             slowest = rate;
     }
+    bench::ProbeWindowEnd(total);
     const double perTile =
         static_cast<double>(total) / seconds / static_cast<double>(before.size());
     bench::Report("window_s", seconds);

@@ -250,6 +250,10 @@ STDMETHODIMP DeviceDouble::EndScene() {
     return m_Inner->EndScene();
 }
 
+STDMETHODIMP DeviceDouble::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) {
+    return FAILED(DrawResult) ? DrawResult : m_Inner->DrawPrimitive(type, start, count);
+}
+
 STDMETHODIMP DeviceDouble::GetDeviceCaps(D3DCAPS9* caps) {
     HRESULT hr = m_Inner->GetDeviceCaps(caps);
     if (SUCCEEDED(hr) && DemandPowerOfTwo) {

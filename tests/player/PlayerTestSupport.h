@@ -81,6 +81,7 @@ public:
                                IDirect3DSurface9** surface) override;
     STDMETHODIMP BeginScene() override;
     STDMETHODIMP EndScene() override;
+    STDMETHODIMP DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) override;
     STDMETHODIMP GetDeviceCaps(D3DCAPS9* caps) override;
 
     HRESULT PresentResult = S_OK; // anything but S_OK is answered without presenting
@@ -88,6 +89,7 @@ public:
     bool DemandPowerOfTwo = false;
     HRESULT BackBufferResult = S_OK; // a failure is answered without a back buffer
     HRESULT BeginSceneResult = S_OK;
+    HRESULT DrawResult = S_OK; // a failure is answered without drawing
     int EndSceneCalls = 0;
 
 private:

@@ -86,15 +86,27 @@ TEST_F(SceneTest, WithoutABackBufferSizeItDrawsOnlyBlack) {
     }
 }
 
-TEST_F(SceneTest, AFailingDrawingStepEndsTheFrameAtOnce) {
+TEST_F(SceneTest, AFailingDrawingStepEndsTheFrameAndTheSceneItBegan) {
     Make(320, 240);
     ASSERT_EQ(S_OK, scene.Prepare(device.Get()));
     device->BeginSceneResult = D3DERR_INVALIDCALL;
     EXPECT_EQ(D3DERR_INVALIDCALL, scene.Draw(device.Get(), texture.Get(), 4, 3));
-    EXPECT_EQ(0, device->EndSceneCalls);
+    EXPECT_EQ(0, device->EndSceneCalls); // no scene was begun
     device->BeginSceneResult = S_OK;
     EXPECT_EQ(S_OK, scene.Draw(device.Get(), texture.Get(), 4, 3));
     EXPECT_EQ(1, device->EndSceneCalls);
+
+    // A step after BeginScene fails: its failure is reported, the scene is ended all the same,
+    // and the real device begins the next frame's scene again.
+    device->DrawResult = E_OUTOFMEMORY;
+    EXPECT_EQ(E_OUTOFMEMORY, scene.Draw(device.Get(), texture.Get(), 4, 3));
+    EXPECT_EQ(2, device->EndSceneCalls);
+    device->DrawResult = S_OK;
+    EXPECT_EQ(S_OK, scene.Draw(device.Get(), texture.Get(), 4, 3));
+    EXPECT_EQ(3, device->EndSceneCalls);
+    Picture picture;
+    ASSERT_TRUE(ReadBackBuffer(device.Get(), &picture));
+    EXPECT_EQ("", CheckQuadrants(picture, 0, 0, 320, 240));
 }
 
 } // namespace

@@ -50,6 +50,19 @@ protected:
         return real != nullptr ? &real->Graph : nullptr;
     }
 
+    // The Direct3D object behind a tile's device (the host has its tiles share one), or none.
+    static Microsoft::WRL::ComPtr<IDirect3D9> Direct3DOf(CWndSaver* player,
+                                                         IDirect3DDevice9** device) {
+        Microsoft::WRL::ComPtr<IDirect3DSurface9> surface;
+        Microsoft::WRL::ComPtr<IDirect3D9> d3d;
+        MovieGraph* graph = GraphOf(player);
+        if (graph && graph->Allocator &&
+            SUCCEEDED(graph->Allocator->GetSurface(0, 0, 0, surface.GetAddressOf())) && surface &&
+            SUCCEEDED(surface->GetDevice(device)))
+            (void)(*device)->GetDirect3D(d3d.GetAddressOf());
+        return d3d;
+    }
+
     static int PlayerCount(const CWndSaverBase* host) {
         int n = 0;
         while (n < CWndSaverBase::kMaxPlayers && host->m_players[n] != nullptr)
@@ -245,8 +258,9 @@ TEST_F(SaverHostTest, WaitingForATileDoesNotStarveInput) {
     EXPECT_FALSE(IsWindow(hostWnd)) << "the key press was never read";
 }
 
-// Not a check but a measurement, printed for the record: how long until every tile runs
-// and presents, and how many frames each tile presents per second (the clips have 25).
+// A measurement, printed for the record: how long until every tile runs and presents, and
+// how many frames each tile presents per second (the clips have 25). And a check: every
+// tile has a device of its own, all made by one Direct3D object.
 TEST_F(SaverHostTest, MeasureStartAndFrameRatePerTile) {
     for (int mode : {0, 1, 2}) {
         app.ScreenCountMode = mode;
@@ -260,6 +274,17 @@ TEST_F(SaverHostTest, MeasureStartAndFrameRatePerTile) {
             saver_test::PumpFor(10);
         const DWORD startup = GetTickCount() - start;
         ASSERT_TRUE(AllRunning(host, tiles)) << "mode " << mode;
+        std::vector<Microsoft::WRL::ComPtr<IDirect3DDevice9>> devices(static_cast<size_t>(tiles));
+        Microsoft::WRL::ComPtr<IDirect3D9> first =
+            Direct3DOf(host->m_players[0], devices[0].GetAddressOf());
+        EXPECT_NE(nullptr, first.Get());
+        for (int i = 1; i < tiles; ++i) {
+            auto& device = devices[static_cast<size_t>(i)];
+            EXPECT_EQ(first.Get(), Direct3DOf(host->m_players[i], device.GetAddressOf()).Get())
+                << "tile " << i;
+            EXPECT_NE(devices[0].Get(), device.Get()) << "tile " << i;
+        }
+        devices.clear();
         std::vector<LONG> before(static_cast<size_t>(tiles));
         for (int i = 0; i < tiles; ++i)
             before[static_cast<size_t>(i)] =
