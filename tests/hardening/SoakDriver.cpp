@@ -156,10 +156,14 @@ int wmain(int argc, wchar_t** argv) {
     // Registry keys are Wine's, about 74 with every graph built, so they follow each program's
     // pace of opening clips, which differs by up to a fifth from one minute to the next
     // (10,785-14,773 keys a minute for the saver, 12,245-15,508 for the reference over 30
-    // minutes). A key kept with every frame would still be far beyond that.
+    // minutes), and more on a loaded machine, where the saver, starting a clip sooner than the
+    // reference, opened 1.44 times as many in a minute (14,615 keys against 10,175). What a
+    // graph keeps is held to the platform's own by the graph-cycle test; here only a key kept
+    // with every frame (9 tiles at 25 fps: 13,500 a minute) must stand out, and at 1.6 times
+    // the reference's fastest minute it still does.
     ok &= Steady("registry key handles", first.handles.registryKeys, last.handles.registryKeys,
                  static_cast<double>(refEnd.handles.registryKeys) - refFirst.handles.registryKeys,
-                 1.25);
+                 1.6);
     ok &= Steady("private MB", first.bytes / 1048576.0, last.bytes / 1048576.0,
                  (static_cast<double>(refEnd.bytes) - static_cast<double>(refFirst.bytes)) /
                      1048576.0);
