@@ -1,6 +1,5 @@
 #include "PlaneGeometry.h"
 
-#include <algorithm>
 #include <cmath>
 
 KvMatrix* D3DXMatrixOrthoOffCenterLH(KvMatrix* out, float left, float right, float bottom,
@@ -76,51 +75,6 @@ PictureSize FitPicture(int32_t width, int32_t height, int32_t cx, int32_t cy) {
         return {width, static_cast<int32_t>(narrow / cx)};
     }
     return {static_cast<int32_t>(tall / cy), height};
-}
-
-namespace {
-
-struct AxisLayout {
-    int32_t Buffer, Picture, TargetStart, TargetEnd;
-};
-
-// One axis: a target of t pixels, the picture fitted to f of them, centred, from a frame of s.
-// The margins reach at least a pixel past both edges of the target: rounding then never
-// leaves an edge uncovered, and a stretch onto exactly the window's rectangle takes a much
-// slower path in Wine's Direct3D (measured: about four times the CPU of the whole frame).
-AxisLayout LayoutAxis(int32_t t, int32_t f, uint32_t s) {
-    if (t <= 0 || f <= 0 || s == 0) {
-        // No picture to show: one black pixel, before the frame, over the whole target.
-        return {1, 1, -1, (t > 0 ? t : 0) + 1};
-    }
-    const double scale = static_cast<double>(f) / s; // target pixels per frame pixel
-    const double start = (t - f) * 0.5;              // the band before the picture
-    // The margin of black buffer pixels that covers that band and a pixel more, stretched.
-    const auto margin = static_cast<int32_t>(std::ceil((start + 1.0) / scale - 1e-9));
-    const double reach = margin * scale;
-    return {static_cast<int32_t>(s) + 2 * margin, margin,
-            static_cast<int32_t>(std::lround(start - reach)),
-            static_cast<int32_t>(std::lround(start + f + reach))};
-}
-
-} // namespace
-
-PictureLayout LayoutPicture(int32_t width, int32_t height, uint32_t sw, uint32_t sh, int32_t cx,
-                            int32_t cy) {
-    const PictureSize fit = FitPicture(width, height, cx, cy);
-    const AxisLayout x = LayoutAxis(width, fit.Width, sw);
-    const AxisLayout y = LayoutAxis(height, fit.Height, sh);
-    const auto frameWidth = static_cast<int32_t>(sw), frameHeight = static_cast<int32_t>(sh);
-    return {x.Buffer,
-            y.Buffer,
-            x.Picture,
-            y.Picture,
-            x.TargetStart,
-            y.TargetStart,
-            x.TargetEnd,
-            y.TargetEnd,
-            std::max(x.Buffer, x.Picture + frameWidth),
-            std::max(y.Buffer, y.Picture + frameHeight)};
 }
 
 void SetPlanePositions(PlaneVertex (&vertices)[PlaneVertexCount], PictureSize drawn) {

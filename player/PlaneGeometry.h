@@ -42,27 +42,6 @@ struct PictureSize {
 // shape of its own, so the picture then takes the target's shape.
 PictureSize FitPicture(int32_t width, int32_t height, int32_t cx, int32_t cy);
 
-// How a frame of surface size (sw, sh) is shown fitted into a target of width x height
-// without being scaled on its way to the screen more than once: copied unscaled into a buffer
-// with black margins, and the buffer stretched onto the target so that the picture lands on
-// its fitted rectangle (FitPicture, centred, within a pixel) and the margins cover the bands
-// and reach past every edge of the target.
-struct PictureLayout {
-    int32_t BufferWidth; // the part of the buffer that is shown, from its top-left corner
-    int32_t BufferHeight;
-    int32_t PictureLeft; // where the frame goes in the buffer, at its own size
-    int32_t PictureTop;
-    int32_t TargetLeft; // where the shown part goes on the target, past its edges
-    int32_t TargetTop;
-    int32_t TargetRight;
-    int32_t TargetBottom;
-    int32_t NeededWidth; // the buffer's least size: the shown part and the frame
-    int32_t NeededHeight;
-    bool operator==(const PictureLayout&) const = default;
-};
-PictureLayout LayoutPicture(int32_t width, int32_t height, uint32_t sw, uint32_t sh, int32_t cx,
-                            int32_t cy);
-
 // Vertices in triangle-strip order: top left, bottom left, top right, bottom right.
 // Positions are centred on the origin, y upwards; one unit is one target pixel.
 void SetPlanePositions(PlaneVertex (&vertices)[PlaneVertexCount], PictureSize drawn);
