@@ -227,12 +227,18 @@ void CWndDraw::SaveResumeState() {
     app->WriteProfileString(kSettingsSection, ResumeKey(L"Pos").c_str(), text.c_str());
 }
 
-void CWndDraw::PostNcDestroy() {
-    // The position is read, and the graph stopped and let go, on the graph's own thread,
-    // each within a bounded wait: a graph that never answers must not keep the window.
+void CWndDraw::CloseGraph() {
+    if (m_graphClosed)
+        return;
+    m_graphClosed = true;
+    // Bounded waits: a graph that never answers must not keep the window.
     m_graph->BeginClose();
     SaveResumeState();
     m_graph->Close();
+}
+
+void CWndDraw::PostNcDestroy() {
+    CloseGraph();
     if (m_autoDelete != 0)
         delete this;
 }

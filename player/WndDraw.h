@@ -80,12 +80,18 @@ public:
     bool PlayNextMovie();
     // Writes the resume entry: the current file and the graph's current position.
     void SaveResumeState();
+    // Writes the resume entry and closes the graph, once; the position is read, and the graph
+    // stopped and let go, on the graph's own thread, each within a bounded wait. The saver
+    // calls it while its windows still exist: a device let go after its window is gone can
+    // fault inside Wine's GL driver. PostNcDestroy calls it for a window closed otherwise.
+    void CloseGraph();
 
     int m_autoDelete;
     int m_windowIndex;
     std::wstring m_currentFile;
     int64_t m_resumePosition = 0;
     bool m_started = false;
+    bool m_graphClosed = false;
     std::unique_ptr<IPlayerGraph> m_graph;
 
 protected:

@@ -133,6 +133,12 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
             break;
         player->m_graph->BeginClose();
     }
+    // Then each is waited for, within the same bounds, while the tiles' windows still exist.
+    for (CWndSaver* player : m_players) {
+        if (player == nullptr)
+            break;
+        player->CloseGraph();
+    }
     return Default(); // destroys the window, and with it the tiles
 }
 
