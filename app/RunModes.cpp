@@ -1,4 +1,5 @@
 // The three run modes, each handing over to the windows of its subsystem.
+#include "HangGuard.h"
 #include "OrsettaApp.h"
 #include "OrsettaDlg.h"
 #include "WndPreview.h"
@@ -37,5 +38,6 @@ BOOL COrsettaApp::StartSaver() {
         return FALSE;
     }
     m_pMainWnd = host;
+    (void)StartHangGuard(host->m_hWnd); // without it the saver runs as before
     return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include "AppMessages.h"
 #include "CWinApp.h"
+#include "HangGuard.h"
 #include "OrsettaApp.h"
 #include "KvVmrSurfaceAllocator.h"
 #include "StatusPaint.h"
@@ -124,6 +125,7 @@ void CWndSaverBase::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
+    StopHangGuard(); // the close below is bounded by itself
     // The desktop comes back before any graph is touched.
     HideFromScreen();
     // Every tile's graph begins its close on a thread of its own at once, so that the

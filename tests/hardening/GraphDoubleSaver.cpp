@@ -1,7 +1,8 @@
 // The saver itself (the same libraries, resources and start-up as Orsetta.scr) with one
 // fault put in: once every tile runs, tile 1's graph gets a double that never returns, as a
 // faulty splitter or decoder can. ORSETTA_GRAPH_DOUBLE says which call hangs: "release"
-// (the graph manager's last Release) or "position" (IMediaSeeking::GetPositions). The named
+// (the graph manager's last Release), "position" (IMediaSeeking::GetPositions) or "ui" (a
+// call on the user-interface thread, outside any close). The named
 // event "OrsettaGraphDouble<process id>" is set once the double is in place.
 #include <cstdlib>
 #include <string>
@@ -116,13 +117,16 @@ void CALLBACK PutDoubleIn(HWND, UINT, UINT_PTR timer, DWORD) {
             return;
     KillTimer(nullptr, timer);
     MovieGraph& graph = *RunningGraph(host->m_players[kStuckTile]);
-    const char* kind = std::getenv("ORSETTA_GRAPH_DOUBLE");
-    if (kind != nullptr && std::string(kind) == "position")
+    const std::string kind =
+        std::getenv("ORSETTA_GRAPH_DOUBLE") ? std::getenv("ORSETTA_GRAPH_DOUBLE") : "";
+    if (kind == "position")
         *graph.Seeking.ReleaseAndGetAddressOf() = new NeverAnsweringSeeking(graph.Seeking.Get());
-    else
+    else if (kind != "ui")
         *graph.Graph.ReleaseAndGetAddressOf() = new NeverReleasedGraph(graph.Graph.Get());
     const std::wstring name = L"OrsettaGraphDouble" + std::to_wstring(GetCurrentProcessId());
     (void)SetEvent(CreateEventW(nullptr, TRUE, FALSE, name.c_str())); // kept for the process
+    if (kind == "ui")
+        Sleep(INFINITE); // a call on the user-interface thread that never returns
 }
 
 class GraphDoubleApp : public COrsettaApp {
