@@ -7,44 +7,53 @@ namespace {
 HWND g_host = nullptr;
 HANDLE g_stop = nullptr;
 
-// What shows that the user did something. The pointer is read as well: under Wine a
-// window's input reaches the system only through the thread that owns the window, so with
-// that thread stuck the last input time stands still, while the pointer is read afresh.
-struct InputMark {
-    DWORD time = 0;
-    POINT pointer = {};
-    bool operator==(const InputMark& other) const {
-        return time == other.time && pointer.x == other.pointer.x && pointer.y == other.pointer.y;
-    }
-};
-
-InputMark LastInput() {
-    InputMark mark;
+DWORD LastInputTime() {
     LASTINPUTINFO info = {};
     info.cbSize = sizeof info;
-    if (GetLastInputInfo(&info))
-        mark.time = info.dwTime;
-    if (!GetCursorPos(&mark.pointer))
-        mark.pointer = {};
-    return mark;
+    return GetLastInputInfo(&info) ? info.dwTime : 0;
+}
+
+bool PointerAt(POINT* point) {
+    return GetCursorPos(point) != 0;
+}
+
+// Ends the process unless the close has begun meanwhile.
+void EndUnlessClosing() {
+    if (WaitForSingleObject(g_stop, 0) == WAIT_TIMEOUT)
+        (void)TerminateProcess(GetCurrentProcess(), 0); // as when input ends the saver
 }
 
 DWORD WINAPI Watch(void*) {
-    InputMark seen = LastInput();
+    DWORD seen = LastInputTime();
+    POINT first = {};
+    const bool pointerKnown = PointerAt(&first);
+    DWORD movedAt = 0;
+    bool moved = false;
     while (WaitForSingleObject(g_stop, 100) == WAIT_TIMEOUT) {
-        const InputMark input = LastInput();
+        // Any move of the pointer ends the saver. Under Wine a device stuck in the driver can
+        // keep the pointer's messages from an idle user-interface thread, and the pointer is
+        // read afresh where the last input time stands still: a move the saver has not acted
+        // on well after it is one that never reached it.
+        POINT now = {};
+        if (!moved && pointerKnown && PointerAt(&now) && (now.x != first.x || now.y != first.y)) {
+            moved = true;
+            movedAt = GetTickCount();
+        }
+        if (moved && GetTickCount() - movedAt >= kHangGuardDeafMs) {
+            EndUnlessClosing();
+            break;
+        }
+        // Other input: the thread that judges it answers within the time unless it is stuck.
+        const DWORD input = LastInputTime();
         if (input == seen)
             continue;
         seen = input;
-        // The thread that judges the input answers within the time unless it is stuck; a
-        // thread that answers has the input in hand, and ends the saver itself if it should.
         DWORD_PTR result = 0;
         if (SendMessageTimeoutW(g_host, WM_NULL, 0, 0, SMTO_NORMAL, kHangGuardDeafMs, &result) ||
             GetLastError() != ERROR_TIMEOUT)
             continue;
-        if (WaitForSingleObject(g_stop, 0) != WAIT_TIMEOUT)
-            break;
-        (void)TerminateProcess(GetCurrentProcess(), 0); // as when input ends the saver
+        EndUnlessClosing();
+        break;
     }
     return 0;
 }
