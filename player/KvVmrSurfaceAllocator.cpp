@@ -1,5 +1,6 @@
 #include "KvVmrSurfaceAllocator.h"
 
+#include <algorithm>
 #include <new>
 
 #include "SystemDirect3D.h"
@@ -11,6 +12,8 @@ namespace {
 // What a call that needs the device answers once a device re-creation has failed and none is
 // left: the renderer then stops using this allocator.
 constexpr HRESULT NoDevice = E_FAIL;
+
+constexpr D3DCOLOR OpaqueBlack = 0xFF000000;
 
 // The one place a Direct3D object is made; a new object with its one reference, or none.
 IDirect3D9* MakeDirect3D() {
@@ -99,7 +102,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
 CKvVmrSurfaceAllocator::~CKvVmrSurfaceAllocator() {
     ReleaseSurfaces();
     // The fields go in reverse order of declaration: the scene, the surface table, the sink,
-    // the private texture, the render target, the device, the Direct3D object, the lock.
+    // the copy chain, the render target, the device, the Direct3D object, the lock.
 }
 
 bool CKvVmrSurfaceAllocator::SetUpDevice() {
@@ -139,7 +142,8 @@ bool CKvVmrSurfaceAllocator::SetUpDevice() {
 
 void CKvVmrSurfaceAllocator::ReleaseSurfaces() {
     Hold hold(m_Lock);
-    m_PrivateTexture.Reset();
+    DropCopyChain();
+    m_Copying = false;
     for (ComPtr<IDirect3DSurface9>& surface : m_Surfaces) {
         surface.Reset();
     }
@@ -216,17 +220,27 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
         }
         ReleaseSurfaces();
         // Offscreen surfaces have no texture of their own, whatever their format: every frame
-        // is copied into this one to be drawn.
+        // is copied into the copy chain's back buffer, made here for the first frame's shape.
         D3DDISPLAYMODE mode{};
         hr = m_Device->GetDisplayMode(0, &mode);
         if (FAILED(hr)) {
             return hr;
         }
-        hr = m_Device->CreateTexture(info->dwWidth, info->dwHeight, 1, D3DUSAGE_RENDERTARGET,
-                                     mode.Format, D3DPOOL_DEFAULT, &m_PrivateTexture, nullptr);
+        D3DSURFACE_DESC target{}; // without a size: a one-pixel layout, grown at need
+        if (m_RenderTarget) {
+            (void)m_RenderTarget->GetDesc(&target);
+        }
+        m_CopyFormat = mode.Format;
+        m_FrameWidth = info->dwWidth;
+        m_FrameHeight = info->dwHeight;
+        const PictureLayout first = LayoutPicture(
+            static_cast<int32_t>(target.Width), static_cast<int32_t>(target.Height), m_FrameWidth,
+            m_FrameHeight, info->szAspectRatio.cx, info->szAspectRatio.cy);
+        hr = PrepareCopy(first);
         if (FAILED(hr)) {
             return hr;
         }
+        m_Copying = true;
         info->dwFlags &= ~static_cast<DWORD>(VMR9AllocFlag_TextureSurface);
         info->dwFlags |= VMR9AllocFlag_OffscreenSurface;
         hr = m_Notify->AllocateSurfaceHelper(info, count, m_Surfaces[0].GetAddressOf());
@@ -317,22 +331,11 @@ HRESULT CKvVmrSurfaceAllocator::DrawFrame(VMR9PresentationInfo* info) {
     if (!m_Device) {
         return NoDevice;
     }
-    (void)m_Device->SetRenderTarget(0, m_RenderTarget.Get());
-
     HRESULT hr;
-    if (m_PrivateTexture) {
-        ComPtr<IDirect3DSurface9> level;
-        hr = m_PrivateTexture->GetSurfaceLevel(0, &level);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        hr = m_Device->StretchRect(info->lpSurf, nullptr, level.Get(), nullptr, D3DTEXF_NONE);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        hr = m_Scene.Draw(m_Device.Get(), m_PrivateTexture.Get(), info->szAspectRatio.cx,
-                          info->szAspectRatio.cy);
+    if (m_Copying) {
+        hr = CopyFrame(info->lpSurf, info->szAspectRatio.cx, info->szAspectRatio.cy);
     } else {
+        (void)m_Device->SetRenderTarget(0, m_RenderTarget.Get());
         ComPtr<IDirect3DTexture9> texture;
         hr = info->lpSurf->GetContainer(__uuidof(IDirect3DTexture9),
                                         reinterpret_cast<void**>(texture.GetAddressOf()));
@@ -341,13 +344,119 @@ HRESULT CKvVmrSurfaceAllocator::DrawFrame(VMR9PresentationInfo* info) {
         }
         hr = m_Scene.Draw(m_Device.Get(), texture.Get(), info->szAspectRatio.cx,
                           info->szAspectRatio.cy);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Device->Present(nullptr, nullptr, nullptr, nullptr);
     }
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = m_Device->Present(nullptr, nullptr, nullptr, nullptr);
     if (SUCCEEDED(hr)) {
         InterlockedIncrement(&m_PresentedFrames);
     }
     return hr;
+}
+
+void CKvVmrSurfaceAllocator::DropCopyChain() {
+    m_ShrinkSource.Reset();
+    m_CopyTarget.Reset();
+    m_CopyChain.Reset();
+    m_CopyChainWidth = 0;
+    m_CopyChainHeight = 0;
+    m_CopyLayout = {};
+}
+
+HRESULT CKvVmrSurfaceAllocator::MakeCopyChain(UINT width, UINT height) {
+    DropCopyChain();
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = m_CopyFormat;
+    pp.BackBufferCount = 1;
+    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY; // keeps the margins between frames; allows a source rect
+    pp.hDeviceWindow = m_Window;
+    pp.Windowed = TRUE;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    ComPtr<IDirect3DSwapChain9> chain;
+    HRESULT hr = m_Device->CreateAdditionalSwapChain(&pp, &chain);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    ComPtr<IDirect3DSurface9> target;
+    hr = chain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &target);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    m_CopyChain = chain;
+    m_CopyTarget = target;
+    m_CopyChainWidth = width;
+    m_CopyChainHeight = height;
+    return S_OK;
+}
+
+// Makes what a layout needs that is not there yet: a copy chain at least as large as its
+// buffer, and the frame-sized surface a shrunk frame is converted into first.
+HRESULT CKvVmrSurfaceAllocator::PrepareCopy(const PictureLayout& layout) {
+    const auto width = static_cast<UINT>(layout.BufferWidth);
+    const auto height = static_cast<UINT>(layout.BufferHeight);
+    HRESULT hr = S_OK;
+    if (width > m_CopyChainWidth || height > m_CopyChainHeight) {
+        hr = MakeCopyChain(std::max(width, m_CopyChainWidth), std::max(height, m_CopyChainHeight));
+    }
+    const bool shrunk = static_cast<UINT>(layout.PictureWidth) < m_FrameWidth ||
+                        static_cast<UINT>(layout.PictureHeight) < m_FrameHeight;
+    if (SUCCEEDED(hr) && shrunk && !m_ShrinkSource) {
+        hr = m_Device->CreateRenderTarget(m_FrameWidth, m_FrameHeight, m_CopyFormat,
+                                          D3DMULTISAMPLE_NONE, 0, FALSE, &m_ShrinkSource, nullptr);
+    }
+    return hr;
+}
+
+// A frame that is no texture is shown without a pass of its own through the scene: it is put
+// (converted from its video format) into a back buffer of about the picture's size, with
+// black margins, and Present stretches that with bilinear filtering onto the window, so that
+// the picture lands on the rectangle the plane would give it and the margins make the bands.
+// The window-sized back buffer, its clear and its textured quad cost several times more on a
+// device that draws on the CPU, and so does a filtered StretchRect onto a large rectangle: a
+// frame is scaled by StretchRect only where it shrinks (a small destination).
+HRESULT CKvVmrSurfaceAllocator::CopyFrame(IDirect3DSurface9* frame, LONG cx, LONG cy) {
+    const PictureLayout layout = LayoutPicture(m_Scene.TargetWidth(), m_Scene.TargetHeight(),
+                                               m_FrameWidth, m_FrameHeight, cx, cy);
+    HRESULT hr;
+    if (!(layout == m_CopyLayout)) {
+        // A new shape, or a swap chain that could not be made before: the margins are painted
+        // once, the swap chain keeps them.
+        hr = PrepareCopy(layout);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        hr = m_Device->ColorFill(m_CopyTarget.Get(), nullptr, OpaqueBlack);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        m_CopyLayout = layout;
+    }
+    if (layout.PictureWidth > 0 && layout.PictureHeight > 0) {
+        const RECT picture = {layout.PictureLeft, layout.PictureTop,
+                              layout.PictureLeft + layout.PictureWidth,
+                              layout.PictureTop + layout.PictureHeight};
+        if (static_cast<UINT>(layout.PictureWidth) == m_FrameWidth &&
+            static_cast<UINT>(layout.PictureHeight) == m_FrameHeight) {
+            hr = m_Device->StretchRect(frame, nullptr, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
+        } else {
+            // Converted at its own size first: not every driver filters a stretch straight
+            // out of a video format.
+            hr = m_Device->StretchRect(frame, nullptr, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
+            if (SUCCEEDED(hr)) {
+                hr = m_Device->StretchRect(m_ShrinkSource.Get(), nullptr, m_CopyTarget.Get(),
+                                           &picture, D3DTEXF_LINEAR);
+            }
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    const RECT shown = {0, 0, layout.BufferWidth, layout.BufferHeight};
+    const RECT onWindow = {layout.TargetLeft, layout.TargetTop, layout.TargetRight,
+                           layout.TargetBottom};
+    return m_CopyChain->Present(&shown, &onWindow, nullptr, nullptr, 0);
 }

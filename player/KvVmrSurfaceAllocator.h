@@ -57,6 +57,11 @@ private:
     bool SetUpDevice();
     void ReleaseSurfaces();
     HRESULT DrawFrame(VMR9PresentationInfo* info);
+    // The copy path (offscreen frames): see CopyFrame.
+    HRESULT MakeCopyChain(UINT width, UINT height);
+    HRESULT PrepareCopy(const PictureLayout& layout);
+    void DropCopyChain();
+    HRESULT CopyFrame(IDirect3DSurface9* frame, LONG cx, LONG cy);
 
     // Re-entrant; destroyed after every other field.
     struct Lock {
@@ -84,7 +89,19 @@ private:
     Microsoft::WRL::ComPtr<IDirect3D9> m_Direct3D;
     Microsoft::WRL::ComPtr<IDirect3DDevice9> m_Device;
     Microsoft::WRL::ComPtr<IDirect3DSurface9> m_RenderTarget;
-    Microsoft::WRL::ComPtr<IDirect3DTexture9> m_PrivateTexture;
+    // The copy path: a swap chain of its own on the window, whose back buffer takes every
+    // frame (at its own size, or shrunk to its place) with black margins around it; Present
+    // stretches it onto the window.
+    bool m_Copying = false; // the surfaces are offscreen: frames go through the copy chain
+    Microsoft::WRL::ComPtr<IDirect3DSwapChain9> m_CopyChain;
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> m_CopyTarget;   // its back buffer
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> m_ShrinkSource; // a frame to shrink, converted
+    D3DFORMAT m_CopyFormat = D3DFMT_UNKNOWN;
+    UINT m_CopyChainWidth = 0;
+    UINT m_CopyChainHeight = 0;
+    UINT m_FrameWidth = 0; // the size of the frame surfaces
+    UINT m_FrameHeight = 0;
+    PictureLayout m_CopyLayout{}; // what the back buffer holds now; all zero when nothing
     Microsoft::WRL::ComPtr<IVMRSurfaceAllocatorNotify9> m_Notify;
     std::vector<Microsoft::WRL::ComPtr<IDirect3DSurface9>> m_Surfaces;
     CKvPlaneScene m_Scene;

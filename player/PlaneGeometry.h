@@ -42,6 +42,28 @@ struct PictureSize {
 // shape of its own, so the picture then takes the target's shape.
 PictureSize FitPicture(int32_t width, int32_t height, int32_t cx, int32_t cy);
 
+// How a frame of surface size (sw, sh) is shown fitted into a target of width x height
+// with the frame scaled only once on its way to the screen: put into a buffer with black
+// margins (at its own size, or shrunk where it is larger than its place), and the buffer
+// stretched onto the target so that the picture lands on its fitted rectangle (FitPicture,
+// centred, within a pixel) and the margins cover the bands and reach past every edge of the
+// target. The buffer is at most a few pixels larger than the target.
+struct PictureLayout {
+    int32_t BufferWidth; // the part of the buffer that is shown, from its top-left corner
+    int32_t BufferHeight;
+    int32_t PictureLeft; // where the frame goes in the buffer
+    int32_t PictureTop;
+    int32_t PictureWidth; // its size there: the frame's own, or less; 0 when nothing shows
+    int32_t PictureHeight;
+    int32_t TargetLeft; // where the shown part goes on the target, past its edges
+    int32_t TargetTop;
+    int32_t TargetRight;
+    int32_t TargetBottom;
+    bool operator==(const PictureLayout&) const = default;
+};
+PictureLayout LayoutPicture(int32_t width, int32_t height, uint32_t sw, uint32_t sh, int32_t cx,
+                            int32_t cy);
+
 // Vertices in triangle-strip order: top left, bottom left, top right, bottom right.
 // Positions are centred on the origin, y upwards; one unit is one target pixel.
 void SetPlanePositions(PlaneVertex (&vertices)[PlaneVertexCount], PictureSize drawn);

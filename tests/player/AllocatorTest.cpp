@@ -193,7 +193,9 @@ TEST_F(AllocatorTest, DrawsTextureFramesFittedWithBlackBands) {
     EXPECT_EQ(4, allocator->PresentedFrames());
 }
 
-TEST_F(AllocatorTest, CopiesOffscreenRgbFramesThroughItsOwnTexture) {
+// Offscreen frames are copied and stretched onto the window by a swap chain of their own, so
+// the picture is checked where the user sees it.
+TEST_F(AllocatorTest, CopiesOffscreenFramesOntoTheWindowFittedWithBlackBands) {
     notify->Granted = NotifyDouble::Grant::OffscreenOnly;
     Create();
     ASSERT_EQ(S_OK, Initialize(320, 240, 0));
@@ -202,8 +204,29 @@ TEST_F(AllocatorTest, CopiesOffscreenRgbFramesThroughItsOwnTexture) {
     EXPECT_FALSE(notify->Requests[1].dwFlags & VMR9AllocFlag_TextureSurface);
     ComPtr<IDirect3DSurface9> frame = Surface(0);
     ASSERT_EQ(S_OK, PaintQuadrants(d3d->LastDevice.Get(), frame.Get(), 320, 240));
-    EXPECT_EQ(S_OK, Present(frame.Get(), 16, 9));
-    ExpectPicture(0, 30, 320, 180);
+    const struct {
+        LONG cx, cy;
+        int left, top, width, height;
+    } shapes[] = {{16, 9, 0, 30, 320, 180}, // letterbox
+                  {1, 1, 40, 0, 240, 240},  // pillarbox: the bands move
+                  {4, 3, 0, 0, 320, 240},   // fills
+                  {16, 9, 0, 30, 320, 180}};
+    for (const auto& shape : shapes) {
+        EXPECT_EQ(S_OK, Present(frame.Get(), shape.cx, shape.cy));
+        std::string mismatch;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                Picture picture;
+                mismatch =
+                    CaptureWindow(window.Child(), &picture)
+                        ? CheckQuadrants(picture, shape.left, shape.top, shape.width, shape.height)
+                        : "no capture";
+                return mismatch.empty();
+            },
+            3000))
+            << shape.cx << ":" << shape.cy << ": " << mismatch;
+    }
+    EXPECT_EQ(4, allocator->PresentedFrames());
 }
 
 TEST_F(AllocatorTest, AFailedRenderTargetAllocationHasNoFallback) {

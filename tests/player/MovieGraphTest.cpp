@@ -137,21 +137,15 @@ TEST_P(PlaybackTest, PlaysEveryFrameIntoTheWindowFitted) {
         EXPECT_EQ(S_OK, graph.Audio->put_Volume(-10000)); // the mute option
     }
 
-    // Paused: the first frame shows, and the back buffer holds it.
+    // Paused: the first frame shows in the window, fitted with black bands. (Wine's renderer
+    // gives offscreen frames, which reach the window through a swap chain of their own, not
+    // through the device's back buffer: the screen is where to look.)
     ASSERT_TRUE(SUCCEEDED(graph.Control->Pause()));
     ASSERT_TRUE(WaitUntil([&] { return graph.Allocator->PresentedFrames() >= 1; }, 5000));
     PumpFor(200);
-    ComPtr<IDirect3DSurface9> surface;
-    ComPtr<IDirect3DDevice9> device;
-    ASSERT_EQ(S_OK, graph.Allocator->GetSurface(0, 0, 0, &surface));
-    ASSERT_NE(nullptr, surface.Get());
-    ASSERT_EQ(S_OK, surface->GetDevice(&device));
     Picture picture;
-    ASSERT_TRUE(ReadBackBuffer(device.Get(), &picture));
-    ASSERT_EQ(p.Width, picture.Width);
-    EXPECT_EQ("", CheckQuadrants(picture, p.Left, p.Top, p.DrawnW, p.DrawnH));
-    // And the screen shows it in the window.
     ASSERT_TRUE(CaptureWindow(window.Child(), &picture));
+    ASSERT_EQ(p.Width, picture.Width);
     EXPECT_EQ("", CheckQuadrants(picture, p.Left, p.Top, p.DrawnW, p.DrawnH)) << "on screen";
 
     LONG paused = graph.Allocator->PresentedFrames();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct FitCase {
@@ -81,6 +83,75 @@ TEST(PlaneGeometry, PowerOfTwoSizes) {
     p = PowerOfTwoFor(512, 0);
     EXPECT_EQ(1.0f, p.U);
     EXPECT_EQ(0.0f, p.V);
+}
+
+// Where the layout puts one edge of the frame on the target, in target pixels.
+double OnTarget(int32_t start, int32_t end, int32_t buffer, double at) {
+    return start + at * (end - start) / buffer;
+}
+
+TEST(PlaneGeometry, LaysOutFramesOntoTheirFittedRectangleThroughASmallBuffer) {
+    // One tile on 1280x1024 with a 640x360 clip: doubled, 76 margin rows make the 152 of a
+    // band, one more on every side reaches past the target.
+    EXPECT_EQ((PictureLayout{642, 514, 1, 77, 640, 360, -2, -2, 1282, 1026}),
+              LayoutPicture(1280, 1024, 640, 360, 16, 9));
+    EXPECT_EQ((PictureLayout{642, 362, 1, 1, 640, 360, -1, -1, 641, 361}),
+              LayoutPicture(640, 360, 640, 360, 16, 9)); // fills: no stretch
+    // Halved: shrunk into the buffer, shown 1:1 (a buffer twice the window's size is shown
+    // wrongly by Wine).
+    EXPECT_EQ((PictureLayout{322, 182, 1, 1, 320, 180, -1, -1, 321, 181}),
+              LayoutPicture(320, 180, 640, 360, 0, 0)); // no shape: the target's own
+
+    struct Case {
+        int32_t W, H;
+        uint32_t sw, sh;
+        int32_t cx, cy;
+    } cases[] = {
+        {426, 341, 640, 360, 16, 9},  // nine tiles: shrunk, odd band sum
+        {426, 341, 1280, 720, 16, 9}, // nine tiles of 720p
+        {640, 512, 640, 360, 16, 9},  // four tiles: same scale
+        {1280, 720, 640, 480, 4, 3},  // pillarbox
+        {1023, 767, 720, 480, 16, 9}, // anamorphic frame, odd target: wider, not as tall
+        {1920, 1200, 1920, 1088, 16, 9},
+        {300, 1000, 1280, 720, 16, 9}, // tall target: wide bands above and below
+        {2, 2, 1920, 1080, 16, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " frame " << c.sw << "x" << c.sh);
+        const PictureLayout l = LayoutPicture(c.W, c.H, c.sw, c.sh, c.cx, c.cy);
+        const PictureSize fit = FitPicture(c.W, c.H, c.cx, c.cy);
+        // The frame goes in at its own size or shrunk to its place, inside the margins; the
+        // buffer covers the whole target and is hardly larger.
+        EXPECT_EQ(l.PictureWidth, std::min<int32_t>(c.sw, fit.Width));
+        EXPECT_EQ(l.PictureHeight, std::min<int32_t>(c.sh, fit.Height));
+        EXPECT_EQ(l.BufferWidth, l.PictureLeft * 2 + l.PictureWidth);
+        EXPECT_EQ(l.BufferHeight, l.PictureTop * 2 + l.PictureHeight);
+        EXPECT_LE(l.BufferWidth, c.W + 4);
+        EXPECT_LE(l.BufferHeight, c.H + 4);
+        EXPECT_LT(l.TargetLeft, 0);
+        EXPECT_LT(l.TargetTop, 0);
+        EXPECT_GT(l.TargetRight, c.W);
+        EXPECT_GT(l.TargetBottom, c.H);
+        // The frame lands on its fitted rectangle, centred as the plane is, within a pixel.
+        const double left = (c.W - fit.Width) * 0.5, top = (c.H - fit.Height) * 0.5;
+        EXPECT_NEAR(left, OnTarget(l.TargetLeft, l.TargetRight, l.BufferWidth, l.PictureLeft), 1.0);
+        EXPECT_NEAR(
+            left + fit.Width,
+            OnTarget(l.TargetLeft, l.TargetRight, l.BufferWidth, l.PictureLeft + l.PictureWidth),
+            1.0);
+        EXPECT_NEAR(top, OnTarget(l.TargetTop, l.TargetBottom, l.BufferHeight, l.PictureTop), 1.0);
+        EXPECT_NEAR(
+            top + fit.Height,
+            OnTarget(l.TargetTop, l.TargetBottom, l.BufferHeight, l.PictureTop + l.PictureHeight),
+            1.0);
+    }
+
+    // Nothing of the picture fits: a black pixel covers the target, no frame goes in.
+    const PictureLayout none = LayoutPicture(320, 240, 640, 360, 100000, 1);
+    EXPECT_EQ(1, none.BufferHeight);
+    EXPECT_EQ(0, none.PictureHeight);
+    EXPECT_EQ(-1, none.TargetTop);
+    EXPECT_EQ(241, none.TargetBottom);
 }
 
 void ExpectMatrix(const float (&expected)[4][4], const KvMatrix& m) {

@@ -132,6 +132,29 @@ std::vector<long long> RunGrid(Stage& stage, int mode, bool endByMouse, const st
     const DWORD allShownAfter = GetTickCount() - run.started;
     first.SaveBmp(ArtifactName(shot));
     EXPECT_TRUE(allShown) << "see " << std::string(shot.begin(), shot.end());
+    // And fills its fitted 4:3 rectangle, centred, with black bands: each corner of the
+    // picture shows the clip, the middle of each band is black. (The yellow clip is larger
+    // than a tile of nine, so its frames are shrunk on the way.)
+    for (size_t i = 0; i < tiles.size() && allShown; ++i) {
+        const RECT& t = tiles[i];
+        const int w = t.right - t.left, h = t.bottom - t.top;
+        const int fw = w * 3 <= h * 4 ? w : h * 4 / 3, fh = w * 3 <= h * 4 ? w * 3 / 4 : h;
+        const int x = t.left + (w - fw) / 2, y = t.top + (h - fh) / 2;
+        const RECT corners[] = {{x + 3, y + 3, x + 9, y + 9},
+                                {x + fw - 9, y + 3, x + fw - 3, y + 9},
+                                {x + 3, y + fh - 9, x + 9, y + fh - 3},
+                                {x + fw - 9, y + fh - 9, x + fw - 3, y + fh - 3}};
+        for (const RECT& c : corners)
+            EXPECT_TRUE(Near(first.Mean(c), kColours[i % 4]))
+                << "tile " << i << ": the picture misses its corner at " << c.left << "," << c.top;
+        if (y - t.top >= 6) {
+            const RECT bands[] = {{x + 8, t.top + 2, x + fw - 8, y - 2},
+                                  {x + 8, y + fh + 2, x + fw - 8, t.bottom - 2}};
+            for (const RECT& b : bands)
+                EXPECT_TRUE(Near(first.Mean(b), Rgb{0, 0, 0}, 20))
+                    << "tile " << i << ": the band at " << b.top << " is not black";
+        }
+    }
     std::printf("[measure] %zu tile(s): every tile showing its clip %lu ms after the start\n",
                 tiles.size(), static_cast<unsigned long>(allShownAfter));
     Sleep(500);
