@@ -443,8 +443,8 @@ HRESULT CKvVmrSurfaceAllocator::CopyFrame(IDirect3DSurface9* frame, LONG cx, LON
             static_cast<UINT>(layout.PictureHeight) == m_FrameHeight) {
             hr = m_Device->StretchRect(frame, nullptr, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
         } else {
-            // Converted at its own size first: not every driver filters a stretch straight
-            // out of a video format.
+            // Converted at its own size first: one filtered stretch straight out of YV12
+            // leaves the picture's last column black under Wine (measured).
             hr = m_Device->StretchRect(frame, nullptr, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
             if (SUCCEEDED(hr)) {
                 hr = m_Device->StretchRect(m_ShrinkSource.Get(), nullptr, m_CopyTarget.Get(),
