@@ -1,17 +1,21 @@
 #pragma once
 #include <windows.h>
 
-// Ends the process when a move of the pointer, which always ends the saver, has not begun its
-// close within kHangGuardDeafMs: a platform call can block the user-interface thread for good
-// (under Wine, a tile's CreateDevice for its next movie waiting on a GL context while another
-// tile's device presents), or a device stuck in Wine's driver can keep the pointer's messages
-// from it, and nothing else would then ever take the saver off the screen. The pointer is read
-// afresh on every look, also where such a thread keeps the system's last input time still;
-// other input is left to the saver, since under Wine windows appearing under the pointer count
-// as input too. The saver's own close is bounded by itself, so the guard stands down then.
+// The last resort: ends the process when input that ends the saver (a move of the pointer,
+// a key, a mouse button) has not begun its close within kHangGuardDeafMs. The saver makes
+// no platform media call on its user-interface thread, so this should never act; should that
+// thread still be kept (a fault of the platform, or of ours), nothing else would take the
+// saver off the screen. Before it ends the process it writes every tile's resume entry as it
+// stands, and it ends with kHangGuardExitCode, never with a close's 0.
+//
+// The input is watched from a thread of its own through the system's low-level input hooks,
+// and the pointer is also read afresh now and then; a pointer that only reports where it
+// already was is no input (under Wine, windows appearing under the pointer report it so).
 constexpr DWORD kHangGuardDeafMs = 2000;
+constexpr UINT kHangGuardExitCode = 0x4847; // "HG"
 
 // Starts watching; false when no thread could be had (the saver then runs as without it).
 bool StartHangGuard();
-// The close has begun: from now on the guard ends nothing.
-void StopHangGuard();
+// The close has begun: from now on the guard ends nothing. False when the guard has already
+// taken over (it is ending the process), so the close is not to go on.
+bool StopHangGuard();
