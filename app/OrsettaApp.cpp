@@ -5,8 +5,6 @@
 #include <d3d9.h>
 #include <vmr9.h>
 
-#include "MovieGraph.h"
-
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
@@ -101,17 +99,6 @@ BOOL COrsettaApp::InitInstance() {
         break;
     }
     return FALSE;
-}
-
-int COrsettaApp::ExitInstance() {
-    const int code = CWinApp::ExitInstance();
-    // A graph given up at close may have threads stuck inside the platform's media code,
-    // holding locks that the C library's exit and the libraries' detach would wait for. The
-    // windows are gone and every resume entry is written by now, so nothing is lost by ending
-    // here instead.
-    if (MovieGraph::AnyAbandoned())
-        (void)TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code)); // does not return
-    return code;
 }
 
 void COrsettaApp::BuildPlayOrder() {

@@ -14,8 +14,6 @@ public:
     ~COrsettaApp() override;
 
     BOOL InitInstance() override;
-    // Ends the process at once when a graph was given up (see MovieGraph::AnyAbandoned).
-    int ExitInstance() override;
 
     // Settings store: the INI file beside the program and the movie list file.
     void LoadSettings();

@@ -2,7 +2,10 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "AppMessages.h"
 #include "MoviePath.h"
@@ -33,19 +36,68 @@ template <class T> void** Out(ComPtr<T>& holder) {
     return reinterpret_cast<void**>(holder.ReleaseAndGetAddressOf());
 }
 
-// The file opens for reading, the way a source filter opens it (sharing everything, so that
-// nothing a source could open is refused here).
-bool CanReadFile(const wchar_t* path) {
+// The servers and drives that did not answer a file check in this run: their other entries
+// fail at once rather than each after the network's time-out.
+SRWLOCK g_deadRootsLock = SRWLOCK_INIT;
+std::vector<std::wstring> g_deadRoots;
+
+bool RootKnownDead(const std::wstring& root) {
+    AcquireSRWLockShared(&g_deadRootsLock);
+    const bool dead = std::find(g_deadRoots.begin(), g_deadRoots.end(), root) != g_deadRoots.end();
+    ReleaseSRWLockShared(&g_deadRootsLock);
+    return dead;
+}
+
+void MarkRootDead(const std::wstring& root) {
+    AcquireSRWLockExclusive(&g_deadRootsLock);
+    try {
+        if (std::find(g_deadRoots.begin(), g_deadRoots.end(), root) == g_deadRoots.end())
+            g_deadRoots.push_back(root);
+    } catch (const std::bad_alloc&) {
+        // Unremembered: the next entry there costs its own time-out.
+    }
+    ReleaseSRWLockExclusive(&g_deadRootsLock);
+}
+
+MovieGraph::FileCheck g_fileCheck = &MovieGraph::CheckFile;
+
+// A disk or share file that is not there, is a folder or cannot be read fails here, before a
+// graph, a renderer and a Direct3D device are built for it in vain (a tenth of a second each).
+bool FileLooksPlayable(const wchar_t* path) {
+    if (!NamesDiskOrShareFile(path))
+        return true; // left to the graph
+    std::wstring root;
+    try {
+        root = PathRootKey(path);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (RootKnownDead(root))
+        return false;
+    const DWORD start = GetTickCount();
+    const DWORD error = g_fileCheck(path);
+    if (RootIsDown(error, GetTickCount() - start))
+        MarkRootDead(root);
+    return error == ERROR_SUCCESS;
+}
+
+} // namespace
+
+DWORD MovieGraph::CheckFile(const wchar_t* path) {
+    // Opened the way a source filter opens it (sharing everything, so that nothing a source
+    // could open is refused here).
     HANDLE file =
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file); // result ignored: ours and valid
-    return true;
+        return GetLastError();
+    (void)CloseHandle(file); // ours and valid
+    return ERROR_SUCCESS;
 }
 
-} // namespace
+void MovieGraph::SetFileCheck(FileCheck check) {
+    g_fileCheck = check != nullptr ? check : &MovieGraph::CheckFile;
+}
 
 MovieGraph::MovieGraph() = default;
 
@@ -59,9 +111,7 @@ bool MovieGraph::Open(const wchar_t* path, HWND window) {
     if (!file.Get() || SysStringLen(file.Get()) == 0) {
         return false;
     }
-    // A file that is not there, is a folder or cannot be read fails here, before a graph, a
-    // renderer and a Direct3D device are built for it in vain (a tenth of a second each).
-    if (NamesDiskOrShareFile(path) && !CanReadFile(path)) {
+    if (!FileLooksPlayable(path)) {
         return false;
     }
 
@@ -114,199 +164,21 @@ bool MovieGraph::AttachAllocator(HWND window) {
     return SUCCEEDED(Allocator->AdviseNotify(notify.Get()));
 }
 
-namespace {
-
-// How long Close waits for a graph's close: its position, its stop and, for a close begun
-// with BeginClose, its releases. A graph that stops does so within a few frames; one whose
-// threads are stuck (a faulty splitter or decoder) may never stop or never let go, and the
-// user must not be kept waiting for it. Once one graph has been given up, the others of this
-// process get a shorter wait.
-constexpr DWORD kCloseWaitMs = 1000;
-constexpr DWORD kCloseWaitAfterAbandonMs = 300;
-
-LONG g_abandonedGraphs = 0;
-
-// Waits until the handle is signalled or the time since `start` reaches `wait`, answering
-// the messages that the graph's threads send to this thread's windows meanwhile (as they
-// were answered while the graph was closed here); nothing posted is handled.
-bool WaitAnswering(HANDLE handle, DWORD start, DWORD wait) {
-    for (;;) {
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= wait)
-            return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD woken =
-            MsgWaitForMultipleObjects(1, &handle, FALSE, wait - spent, QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0)
-            return true;
-        if (woken != WAIT_OBJECT_0 + 1)
-            return false; // time-out or failure: not known to have happened
-        MSG message;
-        (void)PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-} // namespace
-
-// One graph being closed on a thread of its own. It is shared by that thread and the
-// closing MovieGraph, and goes with the last of them: never, should the thread never return.
-//
-// The releases are made on that thread only for the close begun by BeginClose (a window's
-// last). A plain Close (a movie replaced by the next) releases on the calling thread once
-// the graph has stopped: under Wine a graph let go on another thread than the one that built
-// it keeps about a megabyte, which movie after movie would add up.
-struct MovieGraph::Closing {
-    ComPtr<IGraphBuilder> graph;
-    ComPtr<IBaseFilter> renderer;
-    ComPtr<CKvVmrSurfaceAllocator> allocator;
-    ComPtr<IMediaControl> control;
-    ComPtr<IMediaEventEx> events;
-    ComPtr<IMediaSeeking> seeking;
-    ComPtr<IBasicAudio> audio;
-
-    bool readPosition = false;
-    bool releaseOnThread = false;
-    // Written before positionKnown is set, read only after it is.
-    bool positionRead = false;
-    LONGLONG position = 0;
-    HANDLE positionKnown = nullptr;
-    HANDLE thread = nullptr;
-    DWORD start = 0;
-    DWORD wait = 0;
-    LONG refs = 2;
-
-    ~Closing() {
-        if (positionKnown != nullptr)
-            CloseHandle(positionKnown); // result ignored: ours and valid
-    }
-    void Release() {
-        if (InterlockedDecrement(&refs) == 0)
-            delete this;
-    }
-
-    void Run() {
-        const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        if (readPosition && seeking) {
-            LONGLONG current = 0;
-            if (SUCCEEDED(seeking->GetPositions(&current, nullptr))) {
-                position = current;
-                positionRead = true;
-            }
-        }
-        if (positionKnown != nullptr)
-            (void)SetEvent(positionKnown); // cannot fail on a valid event
-        if (control) {
-            OAFilterState state = State_Running;
-            do {
-                (void)control->Stop();
-                if (FAILED(control->GetState(0, &state)))
-                    break; // a graph that cannot report its state is as stopped as it gets
-            } while (state != State_Stopped);
-        }
-        if (releaseOnThread)
-            ReleaseAll();
-        if (comReady)
-            CoUninitialize();
-    }
-
-    // In the reverse order of the members of MovieGraph.
-    void ReleaseAll() {
-        audio.Reset();
-        seeking.Reset();
-        events.Reset();
-        control.Reset();
-        allocator.Reset();
-        renderer.Reset();
-        graph.Reset();
-    }
-
-    static DWORD WINAPI Thread(void* parameter) {
-        auto* closing = static_cast<Closing*>(parameter);
-        closing->Run();
-        closing->Release();
-        return 0;
-    }
-};
-
-bool MovieGraph::AnyAbandoned() {
-    return InterlockedCompareExchange(&g_abandonedGraphs, 0, 0) != 0;
-}
-
-void MovieGraph::BeginClose(bool readPosition) {
-    if (m_closing == nullptr &&
-        (Graph || Renderer || Allocator || Control || Events || Seeking || Audio))
-        m_closing = StartClosing(readPosition, true);
-}
-
-MovieGraph::Closing* MovieGraph::StartClosing(bool readPosition, bool releaseOnThread) {
-    auto* closing = new (std::nothrow) Closing;
-    if (closing == nullptr) {
-        // Nothing to spare for a close on its own: close here and now.
-        Closing here;
-        TakeInto(here);
-        here.Run();
-        here.ReleaseAll();
-        return nullptr;
-    }
-    // Without the event the position is not waited for, and so not asked for.
-    closing->positionKnown = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    closing->readPosition = readPosition && closing->positionKnown != nullptr;
-    closing->releaseOnThread = releaseOnThread;
-    TakeInto(*closing);
-    closing->start = GetTickCount();
-    closing->wait = AnyAbandoned() ? kCloseWaitAfterAbandonMs : kCloseWaitMs;
-    closing->thread = CreateThread(nullptr, 0, &Closing::Thread, closing, 0, nullptr);
-    if (closing->thread == nullptr) {
-        // No thread to spare: close here and now, as there is no other way to close it.
-        closing->Run();
-        closing->refs = 1;
-    }
-    return closing;
-}
-
-void MovieGraph::TakeInto(Closing& closing) {
-    // Swapped into the empty holders: mingw-w64's ComPtr copies on move assignment, which
-    // would leave the references here as well.
-    closing.graph.Swap(Graph);
-    closing.renderer.Swap(Renderer);
-    closing.allocator.Swap(Allocator);
-    closing.control.Swap(Control);
-    closing.events.Swap(Events);
-    closing.seeking.Swap(Seeking);
-    closing.audio.Swap(Audio);
-}
-
-bool MovieGraph::ClosingPosition(LONGLONG* position) {
-    if (m_closing == nullptr || !m_closing->readPosition ||
-        !WaitAnswering(m_closing->positionKnown, m_closing->start, m_closing->wait) ||
-        !m_closing->positionRead)
-        return false;
-    *position = m_closing->position;
-    return true;
-}
-
 void MovieGraph::Close() {
-    Closing* closing = m_closing;
-    m_closing = nullptr;
-    if (closing == nullptr && !Control) {
-        // Nothing to stop (an empty graph, or one that failed to open): let go here.
-        Audio.Reset();
-        Seeking.Reset();
-        Events.Reset();
-        Allocator.Reset();
-        Renderer.Reset();
-        Graph.Reset();
-        return;
+    if (Control) {
+        OAFilterState state = State_Running;
+        do {
+            (void)Control->Stop(); // the state below says whether it took
+            if (FAILED(Control->GetState(0, &state)))
+                break; // a graph that cannot report its state is as stopped as it gets
+        } while (state != State_Stopped);
     }
-    if (closing == nullptr && (closing = StartClosing(false, false)) == nullptr)
-        return;
-    if (closing->thread != nullptr &&
-        !WaitAnswering(closing->thread, closing->start, closing->wait)) {
-        // Given up: the references stay with the thread, which may never return.
-        InterlockedIncrement(&g_abandonedGraphs);
-    } else {
-        closing->ReleaseAll(); // when the thread has not released them already
-    }
-    if (closing->thread != nullptr)
-        CloseHandle(closing->thread); // result ignored: ours and valid
-    closing->Release();
+    // In the reverse order of the members.
+    Audio.Reset();
+    Seeking.Reset();
+    Events.Reset();
+    Control.Reset();
+    Allocator.Reset();
+    Renderer.Reset();
+    Graph.Reset();
 }

@@ -4,41 +4,9 @@
 
 #include "AppMessages.h"
 #include "CDC.h"
+#include "MovieGraphPlayer.h"
 #include "OrsettaApp.h"
 #include "ResumeEntry.h"
-
-HRESULT MovieGraphPlayer::Pause() {
-    return Graph.Control ? Graph.Control->Pause() : E_POINTER;
-}
-
-HRESULT MovieGraphPlayer::Run() {
-    return Graph.Control ? Graph.Control->Run() : E_POINTER;
-}
-
-HRESULT MovieGraphPlayer::GetEvent(long* code, LONG_PTR* param1, LONG_PTR* param2) {
-    return Graph.Events ? Graph.Events->GetEvent(code, param1, param2, 0) : E_POINTER;
-}
-
-HRESULT MovieGraphPlayer::FreeEventParams(long code, LONG_PTR param1, LONG_PTR param2) {
-    return Graph.Events ? Graph.Events->FreeEventParams(code, param1, param2) : E_POINTER;
-}
-
-HRESULT MovieGraphPlayer::SeekTo(LONGLONG position) {
-    if (!Graph.Seeking)
-        return E_POINTER;
-    return Graph.Seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
-                                       AM_SEEKING_NoPositioning);
-}
-
-HRESULT MovieGraphPlayer::GetCurrentPosition(LONGLONG* position) {
-    if (Graph.IsClosing())
-        return Graph.ClosingPosition(position) ? S_OK : E_FAIL;
-    return Graph.Seeking ? Graph.Seeking->GetPositions(position, nullptr) : E_POINTER;
-}
-
-HRESULT MovieGraphPlayer::SetVolume(long volume) {
-    return Graph.Audio ? Graph.Audio->put_Volume(volume) : E_POINTER;
-}
 
 bool IsPlaybackPossible() {
     const COrsettaApp* app = GetOrsettaApp();
@@ -46,37 +14,9 @@ bool IsPlaybackPossible() {
            !app->NoPlayableMovies;
 }
 
-bool HandleWaitingInput(HWND window) {
-    // The high word: what is in the queue now. Nothing else than input is taken here, so no
-    // posted message (a graph's event, the host's own steps) runs inside the caller's work.
-    if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) == 0)
-        return false;
-    MSG message;
-    // Bounded: input that keeps coming is taken up by the next call.
-    for (int taken = 0;
-         taken < 64 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT); ++taken) {
-        (void)TranslateMessage(&message); // the result says only whether it translated
-        (void)DispatchMessageW(&message); // the result is the window's
-    }
-    // The input rules post WM_CLOSE to the host; a lost activation arrives as a sent
-    // message, which this answers as well. (A waiting WM_QUIT is found whatever the filter.)
-    return window != nullptr &&
-           PeekMessageW(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != 0 &&
-           message.message == WM_CLOSE;
-}
-
-namespace {
-// The silence of IBasicAudio::put_Volume.
-constexpr long kSilentVolume = -10000;
-// The end of a movie opens the next one from this timer, not from the graph's event message:
-// opening takes a good part of a second under load, and timer messages come only after
-// input and posted messages, so input never waits behind a run of openings of all tiles.
-constexpr UINT_PTR kNextMovieTimer = 0x4E58; // 'NX'
-} // namespace
-
 BEGIN_MESSAGE_MAP(CWndDraw, CWnd)
 ON_MESSAGE(WM_APP_GRAPHEVENT, OnGraphEvent)
-ON_WM_TIMER()
+ON_MESSAGE(WM_APP_TILEWORK, OnTileWork)
 ON_WM_PAINT()
 ON_WM_ERASEBKGND()
 ON_WM_CREATE()
@@ -87,70 +27,99 @@ CWndDraw::CWndDraw(int autoDelete, int windowIndex)
     : CWndDraw(autoDelete, windowIndex, std::make_unique<MovieGraphPlayer>()) {}
 
 CWndDraw::CWndDraw(int autoDelete, int windowIndex, std::unique_ptr<IPlayerGraph> graph)
-    : m_autoDelete(autoDelete), m_windowIndex(windowIndex), m_graph(std::move(graph)) {}
+    : m_autoDelete(autoDelete), m_windowIndex(windowIndex),
+      m_worker(std::move(graph), windowIndex) {}
 
-CWndDraw::~CWndDraw() {
-    if (m_graph)
-        m_graph->Close();
-}
+CWndDraw::~CWndDraw() = default; // the worker closes the graph within its bound
 
 std::wstring CWndDraw::ResumeKey(const wchar_t* suffix) const {
     // "Wnd%d_CurrentFileName" and "Wnd%d_Pos", the index in decimal.
     return L"Wnd" + std::to_wstring(m_windowIndex) + L"_" + suffix;
 }
 
-bool CWndDraw::OpenMovie(uint32_t index) {
+bool CWndDraw::RequestOpen(uint32_t index, bool seek, bool run) {
     if (!IsPlaybackPossible())
         return false;
     COrsettaApp* app = GetOrsettaApp();
-    if (index >= app->MovieList.size())
+    if (index >= app->MovieList.size() || app->MovieList[index].State == EntryState::Failed)
         return false;
-    MovieEntry& entry = app->MovieList[index];
-    if (entry.State == EntryState::Failed)
-        return false;
-    if (!m_graph->Open(entry.Path.c_str(), m_hWnd)) {
-        entry.State = EntryState::Failed;
-        return false;
-    }
-    if (app->Mute != 0)
-        m_graph->SetVolume(kSilentVolume); // result ignored: a file without sound is fine
-    entry.State = EntryState::Opened;
-    m_currentFile = entry.Path;
+    TileWorker::OpenRequest request;
+    request.ticket = ++m_ticket;
+    request.path = app->MovieList[index].Path;
+    request.mute = app->Mute != 0;
+    request.seek = seek;
+    request.position = m_resumePosition;
+    request.run = run;
+    m_openIndex = index;
+    m_opening = true;
+    m_hasGraph = false; // the worker closes the one before first
+    // From now on the entry names the movie on its way: a close before it is open resumes it
+    // next time (at the stored position, or from its start).
+    m_worker.Resume().Set(request.path, seek ? m_resumePosition : 0, request.ticket);
+    m_worker.Open(std::move(request));
     return true;
 }
 
-bool CWndDraw::PlayNextMovie() {
-    return TakeNextMovie(false);
+bool CWndDraw::OpenMovie(uint32_t index) {
+    return RequestOpen(index, false, false);
 }
 
-bool CWndDraw::TakeNextMovie(bool handleInput) {
-    if (!IsPlaybackPossible())
-        return false;
+bool CWndDraw::PlayNextMovie() {
+    BeginSearch(false);
+    return m_opening;
+}
+
+void CWndDraw::BeginSearch(bool run) {
+    m_searching = true;
+    m_searchRuns = run;
+    m_tries = 0;
+    SearchOn(false);
+}
+
+void CWndDraw::SearchOn(bool lastFailed) {
     COrsettaApp* app = GetOrsettaApp();
+    if (!IsPlaybackPossible()) {
+        EndSearch(); // nothing else changes
+        return;
+    }
     const size_t entries = app->MovieList.size();
-    size_t tries = 0;
+    if (lastFailed && ++m_tries == entries) {
+        Forget();
+        return;
+    }
     for (;;) {
         if (app->PlayPosition >= app->PlayOrder.size()) {
             app->ReshufflePlayOrder();
             app->PlayPosition = 0;
-            tries = 0;
+            m_tries = 0;
             if (app->PlayOrder.empty())
                 break; // an order without slots can never give an entry
         }
         const uint32_t index = app->PlayOrder[app->PlayPosition];
         ++app->PlayPosition;
-        // A failed entry is passed over without an attempt, and so without a look at input.
-        const bool attempted = index < entries && app->MovieList[index].State != EntryState::Failed;
-        if (OpenMovie(index))
-            return true;
-        if (++tries == entries)
+        // A failed entry is passed over without asking the worker.
+        if (RequestOpen(index, false, m_searchRuns || m_runRequested))
+            return; // the answer goes on from here
+        if (++m_tries == entries)
             break;
-        if (handleInput && attempted && HandleWaitingInput(::GetAncestor(m_hWnd, GA_ROOT)))
-            return false; // the saver is closing: what is left of the search does not matter
     }
-    app->NoPlayableMovies = true;
+    Forget();
+}
+
+// The whole list failed for this window: nothing is playable for any window.
+void CWndDraw::Forget() {
+    GetOrsettaApp()->NoPlayableMovies = true;
     m_currentFile.clear();
-    return false;
+    m_worker.Resume().Set(std::wstring(), 0, m_ticket);
+    EndSearch();
+    // Every window hides at its next paint, and the host says why: paint them now.
+    if (HWND root = ::GetAncestor(m_hWnd, GA_ROOT))
+        (void)::RedrawWindow(root, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CWndDraw::EndSearch() {
+    m_searching = false;
+    m_cued = m_cued || m_started;
 }
 
 void CWndDraw::StartPlayback() {
@@ -164,81 +133,116 @@ void CWndDraw::StartPlayback() {
     if (const auto position = ParseResumePosition(storedPosition))
         m_resumePosition = *position;
 
-    if (app->Continue != 0 && !m_currentFile.empty()) {
+    if (app->Continue != 0 && !m_currentFile.empty() && IsPlaybackPossible()) {
         if (const auto slot = FindResumeSlot(app->PlayOrder, app->MovieList, m_currentFile)) {
-            app->PlayPosition = static_cast<uint32_t>(*slot);
-            const uint32_t index = app->PlayOrder[*slot];
             app->PlayPosition = static_cast<uint32_t>(*slot + 1);
-            if (OpenMovie(index)) {
-                // Results ignored: a clip that cannot seek plays from its start.
-                m_graph->SeekTo(m_resumePosition);
-                m_graph->Pause();
+            // Seeking is asked for with the open, before the graph is cued.
+            if (RequestOpen(app->PlayOrder[*slot], true, m_runRequested)) {
+                m_resumeOpen = true;
                 return;
             }
         }
     }
     m_currentFile.clear();
-    if (TakeNextMovie(true))
-        m_graph->Pause(); // result ignored; the host's Run follows
+    m_worker.Resume().Set(std::wstring(), 0, m_ticket);
+    BeginSearch(false);
 }
 
-LRESULT CWndDraw::OnGraphEvent(WPARAM, LPARAM) {
-    long code = 0;
-    LONG_PTR param1 = 0;
-    LONG_PTR param2 = 0;
-    bool complete = false;
-    while (m_graph->HasEvents() && SUCCEEDED(m_graph->GetEvent(&code, &param1, &param2))) {
-        m_graph->FreeEventParams(code, param1, param2); // result ignored
-        complete = complete || code == EC_COMPLETE;
+void CWndDraw::RunMovie() {
+    m_runRequested = true;
+    if (m_hasGraph)
+        m_worker.Run();
+    // A movie still being opened is opened to run, or told to at its answer.
+}
+
+LRESULT CWndDraw::OnTileWork(WPARAM wParam, LPARAM lParam) {
+    if (static_cast<uint32_t>(lParam) != m_ticket)
+        return 0; // about an open that another has replaced
+    COrsettaApp* app = GetOrsettaApp();
+    MovieEntry* entry =
+        m_openIndex < app->MovieList.size() ? &app->MovieList[m_openIndex] : nullptr;
+    switch (static_cast<TileWork>(wParam)) {
+    case TileWork::Opened: {
+        if (!m_opening)
+            return 0;
+        m_opening = false;
+        m_hasGraph = true;
+        m_resumeOpen = false;
+        if (entry != nullptr) {
+            entry->State = EntryState::Opened;
+            m_currentFile = entry->Path;
+        }
+        // Cued for a start that has been told to run meanwhile.
+        if (m_runRequested && !m_searchRuns)
+            m_worker.Run();
+        // Events the new graph posted before this answer were passed over: a very short
+        // movie may have ended already.
+        m_worker.FetchEvents(m_ticket);
+        EndSearch();
+        return 0;
     }
-    // Without a timer the next movie is sought now, within this message: that happens once,
-    // not again and again, and the search handles input between its attempts, so input is
-    // not kept waiting by it.
-    if (complete && SetTimer(kNextMovieTimer, 0) == 0)
-        AdvanceToNextMovie();
+    case TileWork::Failed:
+        if (!m_opening)
+            return 0;
+        m_opening = false;
+        m_hasGraph = false;
+        if (entry != nullptr)
+            entry->State = EntryState::Failed;
+        // No graph: the movie before (if any) is closed, and resumes from its start.
+        m_worker.Resume().Set(m_currentFile, 0, m_ticket);
+        if (m_resumeOpen) {
+            // The stored movie failed: the start takes the order's next slot instead.
+            m_resumeOpen = false;
+            m_currentFile.clear();
+            m_worker.Resume().Set(std::wstring(), 0, m_ticket);
+            BeginSearch(false);
+        } else if (m_searching) {
+            SearchOn(true);
+        }
+        return 0;
+    case TileWork::Ended:
+        // The next movie follows at once, in this window only.
+        if (m_hasGraph && !m_opening && !m_searching)
+            BeginSearch(true);
+        return 0;
+    }
     return 0;
 }
 
-void CWndDraw::OnTimer(UINT_PTR id) {
-    if (id != kNextMovieTimer) {
-        CWnd::OnTimer(id);
-        return;
-    }
-    KillTimer(kNextMovieTimer);
-    AdvanceToNextMovie();
-}
-
-void CWndDraw::AdvanceToNextMovie() {
-    if (TakeNextMovie(true))
-        m_graph->Run(); // result ignored
+LRESULT CWndDraw::OnGraphEvent(WPARAM, LPARAM) {
+    if (m_hasGraph)
+        m_worker.FetchEvents(m_ticket);
+    return 0;
 }
 
 void CWndDraw::SaveResumeState() {
-    COrsettaApp* app = GetOrsettaApp();
-    app->WriteProfileString(kSettingsSection, ResumeKey(L"CurrentFileName").c_str(),
-                            m_currentFile.c_str());
-    m_resumePosition = 0;
-    if (m_graph->HasSeeking()) {
-        LONGLONG position = 0;
-        if (SUCCEEDED(m_graph->GetCurrentPosition(&position)))
-            m_resumePosition = position;
-    }
-    const std::wstring text = std::to_wstring(m_resumePosition); // signed decimal
-    app->WriteProfileString(kSettingsSection, ResumeKey(L"Pos").c_str(), text.c_str());
+    // An open still on its way names its movie, unless another window found that movie
+    // failing meanwhile: this one will not open it either.
+    const COrsettaApp* app = GetOrsettaApp();
+    if (m_opening && m_openIndex < app->MovieList.size() &&
+        app->MovieList[m_openIndex].State == EntryState::Failed)
+        m_worker.Resume().Set(m_currentFile, 0, m_ticket);
+    m_resumePosition = m_worker.Resume().Position();
+    m_worker.Resume().Write();
 }
 
-void CWndDraw::CloseGraph() {
+void CWndDraw::BeginCloseGraph() {
+    m_worker.BeginFinish();
+}
+
+bool CWndDraw::CloseGraph(DWORD start) {
     if (m_graphClosed)
-        return;
+        return true;
     m_graphClosed = true;
-    // Bounded waits: a graph that never answers must not keep the window.
-    m_graph->BeginClose();
+    m_worker.BeginFinish();
+    const bool finished = m_worker.WaitFinished(start, kTileFinishWaitMs);
+    m_hasGraph = false;
     SaveResumeState();
-    m_graph->Close();
+    return finished;
 }
 
 void CWndDraw::PostNcDestroy() {
-    CloseGraph();
+    CloseGraph(GetTickCount());
     if (m_autoDelete != 0)
         delete this;
 }
@@ -254,7 +258,9 @@ BOOL CWndDraw::OnEraseBkgnd(HDC) {
 }
 
 int CWndDraw::OnCreate(LPCREATESTRUCTW create) {
-    return CWnd::OnCreate(create);
+    const int result = CWnd::OnCreate(create);
+    m_worker.Start(m_hWnd);
+    return result;
 }
 
 void CWndDraw::OnSize(UINT type, int cx, int cy) {

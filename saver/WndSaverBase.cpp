@@ -14,6 +14,11 @@ namespace {
 // re-posting at once: posted messages come before input, which would never be read.
 constexpr UINT_PTR kRunPlayersTimer = 1;
 constexpr UINT kRunPlayersRetryMs = 20;
+// The tiles start together once all are cued; but once no further tile has been cued for
+// this long, those that are start without the others: a tile whose file keeps its worker (a
+// splitter that never answers) must not keep them still. A late tile starts on its own once
+// cued.
+constexpr DWORD kStartTogetherMs = 1500;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CWndSaverBase, CWnd)
@@ -66,13 +71,10 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
     if (m_playersCreated)
         return 0;
     m_playersCreated = true;
+    m_lastCuedAt = GetTickCount();
     const uint32_t gridSide = GridSideForMode(GetOrsettaApp()->ScreenCountMode);
     int filled = 0;
     for (uint32_t i = 0; i < gridSide * gridSide && filled < kMaxPlayers; ++i) {
-        // Input between one tile's start and the next is handled now; when it closes the
-        // saver, the tiles not yet made are not made at all.
-        if (i > 0 && HandleWaitingInput(m_hWnd))
-            return 0;
         // The tile owns itself only once its window exists; a tile whose window could not
         // be made is dropped here, so that the others are not kept waiting for it.
         auto* player = new CWndSaver(0, static_cast<int>(i), gridSide);
@@ -91,6 +93,16 @@ LRESULT CWndSaverBase::OnCreatePlayers(WPARAM, LPARAM) {
 LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
     if (!IsPlaybackPossible())
         return 0;
+    int cued = 0;
+    for (CWndSaver* player : m_players) {
+        if (player == nullptr)
+            break;
+        cued += player->m_cued ? 1 : 0;
+    }
+    if (cued != m_playersCued) {
+        m_playersCued = cued;
+        m_lastCuedAt = GetTickCount();
+    }
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
@@ -98,19 +110,20 @@ LRESULT CWndSaverBase::OnRunPlayers(WPARAM, LPARAM) {
         RECT client = {};
         const bool hasArea = ::GetClientRect(player->m_hWnd, &client) &&
                              client.right > client.left && client.bottom > client.top;
-        // Every tile starts inside its own creation, before this message was posted, so this
-        // wait is a safeguard only; without a timer it is dropped rather than kept up by
-        // re-posting at once, which would come before input again and again.
-        if (!player->m_started && hasArea) {
+        // Each tile's worker cues its movie while this thread goes on. Without a timer the
+        // wait is dropped rather than kept up by re-posting at once, which would come before
+        // input again and again.
+        const bool waiting = m_playersCued == 0 || GetTickCount() - m_lastCuedAt < kStartTogetherMs;
+        if (!player->m_cued && hasArea && waiting) {
             (void)SetTimer(kRunPlayersTimer, kRunPlayersRetryMs);
             return 0;
         }
     }
+    // A tile still cueing runs as soon as it is cued.
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        if (player->m_graph->HasControl())
-            player->m_graph->Run(); // result ignored
+        player->RunMovie();
     }
     return 0;
 }
@@ -125,22 +138,36 @@ void CWndSaverBase::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
-    StopHangGuard(); // the close below is bounded by itself
+    // A second request while the close is under way changes nothing.
+    if (m_closing)
+        return 0;
+    m_closing = true;
+    // The close below is bounded by itself; a guard that acted already ends the process.
+    if (!StopHangGuard())
+        return 0;
     // The desktop comes back before any graph is touched.
     HideFromScreen();
-    // Every tile's graph begins its close on a thread of its own at once, so that the
-    // slowest, not the sum of them all, sets the time until the saver ends.
+    // Every tile's worker begins to close its graph at once, so that the slowest, not the
+    // sum of them all, sets the time until the saver ends.
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        player->m_graph->BeginClose();
+        player->BeginCloseGraph();
     }
-    // Then each is waited for, within the same bounds, while the tiles' windows still exist.
+    // Then each is waited for within one bound, while the tiles' windows still exist, and
+    // each writes its resume entry.
+    const DWORD start = GetTickCount();
+    bool allClosed = true;
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        player->CloseGraph();
+        allClosed = player->CloseGraph(start) && allClosed;
     }
+    // A worker given up may be stuck inside the platform's media code, still presenting into
+    // its tile, and holding locks that an orderly exit would wait for: the process ends here,
+    // every entry written, before any window goes.
+    if (!allClosed)
+        (void)TerminateProcess(GetCurrentProcess(), 0); // does not return
     return Default(); // destroys the window, and with it the tiles
 }
 

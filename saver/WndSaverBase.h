@@ -43,4 +43,8 @@ private:
     // Takes the window off the screen at once.
     void HideFromScreen();
     bool m_selfDelete = false;
+    bool m_closing = false;
+    // The start's progress: how many tiles were cued when last counted, and since when.
+    int m_playersCued = 0;
+    DWORD m_lastCuedAt = 0;
 };

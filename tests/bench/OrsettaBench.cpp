@@ -17,6 +17,7 @@
 #include "BenchClock.h"
 #include "FrameProbe.h"
 #include "KvVmrSurfaceAllocator.h"
+#include "MovieGraphPlayer.h"
 #include "MovieListFile.h"
 #include "OrsettaApp.h"
 #include "OrsettaDlg.h"
@@ -44,7 +45,7 @@ public:
 };
 
 MovieGraph* GraphOf(CWndSaver* player) {
-    auto* real = dynamic_cast<MovieGraphPlayer*>(player->m_graph.get());
+    auto* real = dynamic_cast<MovieGraphPlayer*>(&player->m_worker.Graph());
     return real != nullptr ? &real->Graph : nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "MovieGraphPlayer.h"
 #include "OrsettaApp.h"
 #include "WndSaver.h"
 #include "WndSaverBase.h"
@@ -99,7 +100,7 @@ public:
 
 MovieGraph* RunningGraph(CWndSaver* player) {
     auto* real =
-        player != nullptr ? dynamic_cast<MovieGraphPlayer*>(player->m_graph.get()) : nullptr;
+        player != nullptr ? dynamic_cast<MovieGraphPlayer*>(&player->m_worker.Graph()) : nullptr;
     OAFilterState state = State_Stopped;
     if (real == nullptr || !real->Graph.Control ||
         real->Graph.Control->GetState(0, &state) != S_OK || state != State_Running)
@@ -116,17 +117,23 @@ void CALLBACK PutDoubleIn(HWND, UINT, UINT_PTR timer, DWORD) {
         if (RunningGraph(host->m_players[i]) == nullptr)
             return;
     KillTimer(nullptr, timer);
-    MovieGraph& graph = *RunningGraph(host->m_players[kStuckTile]);
     const std::string kind =
         std::getenv("ORSETTA_GRAPH_DOUBLE") ? std::getenv("ORSETTA_GRAPH_DOUBLE") : "";
-    if (kind == "position")
-        *graph.Seeking.ReleaseAndGetAddressOf() = new NeverAnsweringSeeking(graph.Seeking.Get());
-    else if (kind != "ui")
-        *graph.Graph.ReleaseAndGetAddressOf() = new NeverReleasedGraph(graph.Graph.Get());
     const std::wstring name = L"OrsettaGraphDouble" + std::to_wstring(GetCurrentProcessId());
-    (void)SetEvent(CreateEventW(nullptr, TRUE, FALSE, name.c_str())); // kept for the process
-    if (kind == "ui")
+    if (kind == "ui") {
+        (void)SetEvent(CreateEventW(nullptr, TRUE, FALSE, name.c_str())); // kept for the process
         Sleep(INFINITE); // a call on the user-interface thread that never returns
+    }
+    // Put in by the tile's worker, which makes every call of the graph.
+    host->m_players[kStuckTile]->m_worker.Call([kind, name](IPlayerGraph& player) {
+        MovieGraph& graph = static_cast<MovieGraphPlayer&>(player).Graph;
+        if (kind == "position")
+            *graph.Seeking.ReleaseAndGetAddressOf() =
+                new NeverAnsweringSeeking(graph.Seeking.Get());
+        else
+            *graph.Graph.ReleaseAndGetAddressOf() = new NeverReleasedGraph(graph.Graph.Get());
+        (void)SetEvent(CreateEventW(nullptr, TRUE, FALSE, name.c_str())); // kept for the process
+    });
 }
 
 class GraphDoubleApp : public COrsettaApp {

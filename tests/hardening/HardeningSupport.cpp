@@ -80,8 +80,8 @@ bool SaverRun::WaitCued(size_t tiles, DWORD timeoutMs) {
             return false;
         Sleep(20);
     }
-    // The tiles open inside the handler that creates them: a message sent now is answered
-    // once that handler has returned.
+    // The tiles are made inside one handler: a message sent now is answered once it has
+    // returned (each tile's worker then opens its movie on its own).
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(host, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
@@ -151,7 +151,7 @@ HWND WatchedProcess::WaitForWindow(const wchar_t* title, DWORD timeoutMs) const 
     return nullptr;
 }
 
-bool SaverRun::WaitPictures(size_t tiles, DWORD timeoutMs) {
+bool SaverRun::WaitPictures(size_t tiles, DWORD timeoutMs, size_t from) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs && Alive()) {
         Sleep(50);
@@ -160,7 +160,8 @@ bool SaverRun::WaitPictures(size_t tiles, DWORD timeoutMs) {
         if (found.size() < tiles || !now.Capture())
             continue;
         bool all = true;
-        for (HWND tile : found) {
+        for (size_t i = from; i < found.size(); ++i) {
+            HWND tile = found[i];
             RECT r = {};
             const saver_test::Rgb c = GetWindowRect(tile, &r) ? now.Mean(r) : saver_test::Rgb{};
             all = all && std::max({c.r, c.g, c.b}) > 100;

@@ -71,9 +71,9 @@ public:
     // Waits until every tile either shows a moving picture or has hidden itself (nothing to
     // play); false when some tile still shows no change at the time-out.
     bool WaitShown(DWORD timeoutMs);
-    // Waits until the host has that many tiles and each shows a picture (not black); false
-    // at the time-out.
-    bool WaitPictures(size_t tiles, DWORD timeoutMs);
+    // Waits until the host has that many tiles and each from `from` on shows a picture (not
+    // black); false at the time-out.
+    bool WaitPictures(size_t tiles, DWORD timeoutMs, size_t from = 0);
     // Sends the mouse moves that end the saver: the first position is only recorded. Returns
     // the milliseconds from the deciding move to the end of the process, or -1 when it does
     // not end within the time-out.

@@ -1,28 +1,14 @@
-// A graph whose Stop never returns (a faulty decoder can do that): closing it must not hang
-// the closing thread, and graphs that do stop are still stopped and released as before.
+// A graph whose Stop never returns (a faulty decoder can do that): the tile's worker that closes
+// it is given up within the close's bound, and workers whose graphs stop still finish at once.
 #include <gtest/gtest.h>
 
+#include "AppMessages.h"
 #include "HardeningSupport.h"
-#include "MovieGraph.h"
+#include "MovieGraphPlayer.h"
 #include "SaverTestSupport.h"
+#include "TileWorker.h"
 
 namespace {
-
-bool Empty(const MovieGraph& g) {
-    return !g.Graph && !g.Renderer && !g.Allocator && !g.Control && !g.Events && !g.Seeking &&
-           !g.Audio;
-}
-
-DWORD PlayThenClose(MovieGraph& graph, const std::wstring& clip, HWND window) {
-    EXPECT_TRUE(graph.Open(clip.c_str(), window));
-    if (!graph.Control)
-        return 0;
-    EXPECT_TRUE(SUCCEEDED(graph.Control->Run()));
-    saver_test::PumpFor(800);
-    const DWORD start = GetTickCount();
-    graph.Close();
-    return GetTickCount() - start;
-}
 
 // A media control whose Stop never returns until the test lets it go, the way a graph
 // with a stuck decoder behaves. It lives for the whole process: an abandoned graph's
@@ -71,52 +57,71 @@ public:
     STDMETHODIMP StopWhenReady() override { return S_OK; }
 };
 
-DWORD CloseStuck(MovieGraph& graph, StuckControl& control, HWND window) {
-    // A real graph with the stuck control in place of its own.
-    EXPECT_TRUE(graph.Open(saver_test::Clip(L"saver-red.avi").c_str(), window));
-    graph.Control = &control;
+// A worker playing the clip in the window, once it has said so.
+std::unique_ptr<TileWorker> Playing(const wchar_t* clip, HWND window) {
+    auto worker = std::make_unique<TileWorker>(std::make_unique<MovieGraphPlayer>(), 0);
+    worker->Start(window);
+    TileWorker::OpenRequest request;
+    request.ticket = 7;
+    request.path = saver_test::Clip(clip);
+    request.run = true;
+    worker->Open(request);
+    MSG answer = {};
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(10))
+        if (PeekMessageW(&answer, window, WM_APP_TILEWORK, WM_APP_TILEWORK, PM_REMOVE))
+            break;
+    EXPECT_EQ(answer.wParam, static_cast<WPARAM>(TileWork::Opened)) << "the clip did not open";
+    EXPECT_EQ(answer.lParam, 7);
+    saver_test::PumpFor(800);
+    return worker;
+}
+
+// Milliseconds until the worker has closed its graph, or -1 when it was given up.
+long Finish(TileWorker& worker) {
     const DWORD start = GetTickCount();
-    graph.Close();
-    return GetTickCount() - start;
+    worker.BeginFinish();
+    const bool finished = worker.WaitFinished(start, kTileFinishWaitMs);
+    const long took = static_cast<long>(GetTickCount() - start);
+    return finished ? took : -took;
 }
 
 } // namespace
 
-// In one process, in this order: a graph that stops (nothing given up yet), then two that
-// never stop, then one that stops again with the shorter wait in force.
-TEST(NeverStoppingGraph, CloseGivesUpTheStuckGraphAndStillStopsTheOthers) {
+// In one process, in this order: a graph that stops, one that never stops, then one that
+// stops again.
+TEST(NeverStoppingGraph, ItsWorkerIsGivenUpInTimeAndTheOthersStillStop) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     hardening::TileWindow window;
     ASSERT_NE(window.child, nullptr);
-    {
-        MovieGraph normal;
-        const DWORD took = PlayThenClose(normal, saver_test::Clip(L"saver-red.avi"), window.child);
-        EXPECT_TRUE(Empty(normal));
-        EXPECT_FALSE(MovieGraph::AnyAbandoned()) << "a graph that stops was given up";
-        std::printf("[measure] a graph that stops: Close took %lu ms\n",
-                    static_cast<unsigned long>(took));
-    }
-    static StuckControl first, second;
-    MovieGraph stuck;
-    const DWORD took = CloseStuck(stuck, first, window.child);
-    EXPECT_TRUE(Empty(stuck));
-    EXPECT_EQ(first.stopCalls, 1);
-    EXPECT_TRUE(MovieGraph::AnyAbandoned());
-    EXPECT_GE(took, 900u);
-    EXPECT_LT(took, 1300u);
-    EXPECT_GT(first.refs, 1) << "the stuck graph's reference was released";
-    const DWORD tookSecond = CloseStuck(stuck, second, window.child);
-    EXPECT_TRUE(Empty(stuck));
-    EXPECT_LT(tookSecond, 600u);
-    std::printf("[measure] graphs that never stop: Close gave up after %lu ms, then %lu ms\n",
-                static_cast<unsigned long>(took), static_cast<unsigned long>(tookSecond));
+    const long normal = Finish(*Playing(L"saver-red.avi", window.child));
+    EXPECT_GE(normal, 0) << "a graph that stops was given up";
+    EXPECT_LT(normal, 500);
+    EXPECT_FALSE(TileWorker::AnyGivenUp());
 
-    // The same object plays and stops again afterwards.
-    const DWORD tookAfter =
-        PlayThenClose(stuck, saver_test::Clip(L"saver-green.mp4"), window.child);
-    EXPECT_TRUE(Empty(stuck));
-    EXPECT_LT(tookAfter, 300u);
-    // The stuck threads end once let go; the process then ends normally.
-    SetEvent(first.release);
-    SetEvent(second.release);
+    static StuckControl stuck;
+    {
+        std::unique_ptr<TileWorker> worker = Playing(L"saver-red.avi", window.child);
+        worker->Call([](IPlayerGraph& graph) {
+            static_cast<MovieGraphPlayer&>(graph).Graph.Control = &stuck;
+        });
+        while (worker->Busy())
+            Sleep(1);
+        const long took = Finish(*worker);
+        EXPECT_LE(took, -static_cast<long>(kTileFinishWaitMs) + 100) << "not given up, or early";
+        EXPECT_GT(took, -static_cast<long>(kTileFinishWaitMs) - 300);
+        EXPECT_TRUE(TileWorker::AnyGivenUp());
+        EXPECT_EQ(stuck.stopCalls, 1);
+        const DWORD start = GetTickCount();
+        worker.reset(); // given up once, not waited for again
+        EXPECT_LT(GetTickCount() - start, 100u);
+        EXPECT_GT(stuck.refs, 1) << "the stuck graph's reference was released";
+        std::printf("[measure] a graph that never stops: its worker given up after %ld ms (one "
+                    "that stops: %ld ms)\n",
+                    -took, normal);
+    }
+    const long after = Finish(*Playing(L"saver-green.mp4", window.child));
+    EXPECT_GE(after, 0);
+    EXPECT_LT(after, 500);
+    // The stuck worker ends once let go; the process then ends normally.
+    SetEvent(stuck.release);
 }

@@ -1,6 +1,8 @@
-// The player window's stepping, resume and event logic, on a double of the graph calls;
-// and, with a real clip with sound, that Mute silences the graph.
+// The player window's stepping, resume and event logic, on a double of the graph calls that
+// its worker makes; and, with a real clip with sound, that Mute silences the graph.
 #include <gtest/gtest.h>
+
+#include <dshow.h>
 
 #include <deque>
 #include <memory>
@@ -9,6 +11,8 @@
 #include <vector>
 
 #include "AppMessages.h"
+#include "MovieGraph.h"
+#include "MovieGraphPlayer.h"
 #include "OrsettaApp.h"
 #include "SaverTestSupport.h"
 #include "TestFiles.h"
@@ -89,6 +93,43 @@ const wchar_t* const kA = L"C:\\movies\\a.avi";
 const wchar_t* const kB = L"C:\\movies\\b.avi";
 const wchar_t* const kC = L"C:\\movies\\c.avi";
 
+// A window of the player on a double, which deletes itself when destroyed.
+CWndDraw* MakePlayerWindow(int index, std::unique_ptr<FakeGraph> graph) {
+    auto* p = new CWndDraw(1, index, std::move(graph));
+    const wchar_t* cls = AfxRegisterWndClass(0);
+    // Zero size: the test decides when playback starts.
+    if (!p->CreateEx(0, cls, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr)) {
+        delete p;
+        return nullptr;
+    }
+    return p;
+}
+
+// Destroys a player window made by MakePlayerWindow (which deletes the object).
+struct WindowCloser {
+    void operator()(CWndDraw* p) const {
+        if (p != nullptr)
+            DestroyWindow(p->m_hWnd);
+    }
+};
+using PlayerPtr = std::unique_ptr<CWndDraw, WindowCloser>;
+
+// Lets the window's worker and its answers run until neither has anything left to do.
+void Settle(CWndDraw* p) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+        const bool busy = p->m_worker.Busy(); // an answer is posted before the worker idles
+        bool handled = false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            handled = true;
+            DispatchMessageW(&msg);
+        }
+        if (!busy && !handled)
+            return;
+        Sleep(1);
+    }
+}
+
 // An application object with its INI in a fresh folder and a list in list order.
 class PlayerTest : public testing::Test {
 protected:
@@ -114,11 +155,12 @@ protected:
                                    ini.c_str());
         WritePrivateProfileStringW(L"Ver1", (prefix + L"Pos").c_str(), position, ini.c_str());
     }
-    // A player window object on a double; the test keeps a view of the double.
-    std::unique_ptr<CWndDraw> Player(int index, FakeGraph** fake) {
+    // A player window on a double, which goes with the window; the test keeps a view of
+    // the double.
+    PlayerPtr Player(int index, FakeGraph** fake) {
         auto graph = std::make_unique<FakeGraph>(library);
         *fake = graph.get();
-        return std::make_unique<CWndDraw>(0, index, std::move(graph));
+        return PlayerPtr(MakePlayerWindow(index, std::move(graph)));
     }
 
     TempDir dir;
@@ -132,6 +174,7 @@ TEST_F(PlayerTest, ResumesStoredFileAtStoredPositionAndContinuesAfterItsSlot) {
     FakeGraph* g = nullptr;
     auto p = Player(0, &g);
     p->StartPlayback();
+    Settle(p.get());
     ASSERT_EQ(g->opened, std::vector<std::wstring>{kB});
     ASSERT_EQ(g->seeks, std::vector<LONGLONG>{12345678901LL});
     EXPECT_EQ(g->pauses, 1);
@@ -140,6 +183,7 @@ TEST_F(PlayerTest, ResumesStoredFileAtStoredPositionAndContinuesAfterItsSlot) {
     EXPECT_EQ(app.MovieList[1].State, EntryState::Opened);
     // A second call does nothing: the window starts once.
     p->StartPlayback();
+    Settle(p.get());
     EXPECT_EQ(g->opened.size(), 1u);
 }
 
@@ -154,6 +198,7 @@ TEST_F(PlayerTest, StoredPositionTexts) {
         FakeGraph* g = nullptr;
         auto p = Player(0, &g);
         p->StartPlayback();
+        Settle(p.get());
         ASSERT_EQ(g->seeks.size(), 1u) << c.stored;
         EXPECT_EQ(g->seeks[0], c.expected) << c.stored;
     }
@@ -167,6 +212,7 @@ TEST_F(PlayerTest, StoredFileNotFoundOrFailingPlaysTheNextSlotWithoutSeeking) {
         FakeGraph* g = nullptr;
         auto p = Player(0, &g);
         p->StartPlayback();
+        Settle(p.get());
         EXPECT_EQ(g->opened, std::vector<std::wstring>{kA}) << stored;
         EXPECT_TRUE(g->seeks.empty()) << stored;
         EXPECT_EQ(g->pauses, 1);
@@ -179,6 +225,7 @@ TEST_F(PlayerTest, StoredFileNotFoundOrFailingPlaysTheNextSlotWithoutSeeking) {
     FakeGraph* g = nullptr;
     auto p = Player(0, &g);
     p->StartPlayback();
+    Settle(p.get());
     EXPECT_EQ(g->opened, (std::vector<std::wstring>{kB, kC}));
     EXPECT_TRUE(g->seeks.empty());
     EXPECT_EQ(app.MovieList[1].State, EntryState::Failed);
@@ -191,6 +238,7 @@ TEST_F(PlayerTest, ContinueOffIgnoresTheStoredEntry) {
     FakeGraph* g = nullptr;
     auto p = Player(0, &g);
     p->StartPlayback();
+    Settle(p.get());
     EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
     EXPECT_TRUE(g->seeks.empty());
 }
@@ -202,6 +250,7 @@ TEST_F(PlayerTest, SearchWrapsWithItsCounterAndFailedEntriesAreSkippedByEveryWin
     auto p0 = Player(0, &g0);
     // c fails, the order wraps (list order: Shuffle is off), a fails, b opens.
     ASSERT_TRUE(p0->PlayNextMovie());
+    Settle(p0.get());
     EXPECT_EQ(g0->opened, (std::vector<std::wstring>{kC, kA, kB}));
     EXPECT_EQ(app.PlayPosition, 2u);
 
@@ -209,7 +258,9 @@ TEST_F(PlayerTest, SearchWrapsWithItsCounterAndFailedEntriesAreSkippedByEveryWin
     FakeGraph* g1 = nullptr;
     auto p1 = Player(1, &g1);
     ASSERT_TRUE(p1->PlayNextMovie());
+    Settle(p1.get());
     ASSERT_TRUE(p1->PlayNextMovie());
+    Settle(p1.get());
     EXPECT_EQ(g1->opened, (std::vector<std::wstring>{kB, kB}));
     EXPECT_FALSE(app.NoPlayableMovies);
 }
@@ -219,7 +270,8 @@ TEST_F(PlayerTest, WholeListFailingSetsNoPlayableMoviesForEveryWindow) {
     FakeGraph* g0 = nullptr;
     auto p0 = Player(0, &g0);
     p0->m_currentFile = L"stale";
-    EXPECT_FALSE(p0->PlayNextMovie());
+    p0->PlayNextMovie();
+    Settle(p0.get());
     EXPECT_EQ(g0->opened, (std::vector<std::wstring>{kA, kB, kC}));
     EXPECT_TRUE(app.NoPlayableMovies);
     EXPECT_TRUE(p0->m_currentFile.empty());
@@ -227,6 +279,7 @@ TEST_F(PlayerTest, WholeListFailingSetsNoPlayableMoviesForEveryWindow) {
     FakeGraph* g1 = nullptr;
     auto p1 = Player(1, &g1);
     p1->StartPlayback();
+    Settle(p1.get());
     EXPECT_TRUE(g1->opened.empty());
     EXPECT_EQ(g1->pauses, 0);
 }
@@ -239,6 +292,7 @@ TEST_F(PlayerTest, NothingPlaysWithoutRendererOrList) {
         auto p = Player(0, &g);
         EXPECT_FALSE(p->PlayNextMovie());
         p->StartPlayback();
+        Settle(p.get());
         EXPECT_TRUE(g->opened.empty());
         EXPECT_FALSE(app.NoPlayableMovies); // not a failure of the files
     }
@@ -248,22 +302,12 @@ TEST_F(PlayerTest, MuteSilencesEachOpenedGraphAndOffLeavesTheVolume) {
     FakeGraph* g = nullptr;
     auto p = Player(0, &g);
     ASSERT_TRUE(p->OpenMovie(0));
+    Settle(p.get());
     EXPECT_EQ(g->volumes, std::vector<long>{-10000});
     app.Mute = 0;
     ASSERT_TRUE(p->OpenMovie(1));
+    Settle(p.get());
     EXPECT_EQ(g->volumes.size(), 1u);
-}
-
-// A window of the player on a double, which deletes itself when destroyed.
-CWndDraw* MakePlayerWindow(int index, std::unique_ptr<FakeGraph> graph) {
-    auto* p = new CWndDraw(1, index, std::move(graph));
-    const wchar_t* cls = AfxRegisterWndClass(0);
-    // Zero size: the test decides when playback starts.
-    if (!p->CreateEx(0, cls, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr)) {
-        delete p;
-        return nullptr;
-    }
-    return p;
 }
 
 // A player window already playing the first movie of the list; its double goes with it.
@@ -275,6 +319,7 @@ CWndDraw* PlayingWindow(const Library& library, FakeGraph** graph) {
         DestroyWindow(p->m_hWnd);
         return nullptr;
     }
+    Settle(p);
     return p;
 }
 
@@ -285,29 +330,24 @@ TEST_F(PlayerTest, EndOfStreamStepsToTheNextMovieAndRunsItOtherEventsDoNot) {
 
     g->events = {EC_PAUSED, EC_ERRORABORT};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
+    Settle(p);
     EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
     EXPECT_EQ(g->runs, 0);
     EXPECT_EQ(g->freed, 2);
 
     g->events = {EC_COMPLETE};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
-    // The next movie opens once the queue holds nothing more urgent (input first).
-    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
-    PostMessageW(p->m_hWnd, WM_NULL, 0, 0);
-    MSG queued;
-    ASSERT_TRUE(PeekMessageW(&queued, p->m_hWnd, 0, 0, PM_REMOVE));
-    EXPECT_EQ(queued.message, static_cast<UINT>(WM_NULL)); // ahead of the opening
-    EXPECT_EQ(g->opened, std::vector<std::wstring>{kA});
-    saver_test::PumpFor(100);
+    Settle(p);
     EXPECT_EQ(g->opened, (std::vector<std::wstring>{kA, kB}));
-    EXPECT_EQ(g->runs, 1);
+    EXPECT_EQ(g->runs, 1);   // at once, in this window only
+    EXPECT_EQ(g->pauses, 1); // the first movie's cue only
     EXPECT_EQ(p->m_currentFile, kB);
 
     // When nothing opens any more the window keeps no graph and the loop ends.
     library.failing = {kA, kB, kC};
     g->events = {EC_COMPLETE, EC_COMPLETE};
     SendMessageW(p->m_hWnd, WM_APP_GRAPHEVENT, 0, 0);
-    saver_test::PumpFor(100);
+    Settle(p);
     EXPECT_FALSE(g->isOpen);
     EXPECT_TRUE(app.NoPlayableMovies);
     EXPECT_EQ(g->runs, 1);
@@ -334,6 +374,7 @@ TEST_F(PlayerTest, DestroyedWindowWritesItsResumeEntry) {
     CWndDraw* p0 = MakePlayerWindow(0, std::move(graph));
     ASSERT_NE(p0, nullptr);
     ASSERT_TRUE(p0->PlayNextMovie());
+    Settle(p0);
     g->currentPosition = 98765432101LL;
     DestroyWindow(p0->m_hWnd); // deletes the object
     EXPECT_EQ(saver_test::IniString(ini, L"Wnd0_CurrentFileName"), kA);
@@ -344,6 +385,7 @@ TEST_F(PlayerTest, DestroyedWindowWritesItsResumeEntry) {
     CWndDraw* p1 = MakePlayerWindow(1, std::make_unique<FakeGraph>(library));
     ASSERT_NE(p1, nullptr);
     p1->StartPlayback();
+    Settle(p1);
     DestroyWindow(p1->m_hWnd);
     EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_CurrentFileName"), L"");
     EXPECT_EQ(saver_test::IniString(ini, L"Wnd1_Pos"), L"0");
@@ -375,14 +417,59 @@ TEST_F(PlayerTest, MuteReachesTheRealGraphsVolume) {
         ASSERT_TRUE(
             p->CreateEx(0, cls, L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr));
         ASSERT_TRUE(p->m_started);
-        auto* real = dynamic_cast<MovieGraphPlayer*>(p->m_graph.get());
-        ASSERT_NE(real, nullptr);
-        ASSERT_TRUE(real->Graph.Audio);
+        Settle(p);
+        ASSERT_TRUE(p->HasGraph());
         long volume = 1;
-        ASSERT_EQ(real->Graph.Audio->get_Volume(&volume), S_OK) << "mute " << mute;
+        HRESULT read = E_FAIL;
+        p->m_worker.Call([&](IPlayerGraph& graph) {
+            auto* real = dynamic_cast<MovieGraphPlayer*>(&graph);
+            if (real != nullptr && real->Graph.Audio)
+                read = real->Graph.Audio->get_Volume(&volume);
+        });
+        Settle(p);
+        ASSERT_EQ(read, S_OK) << "mute " << mute;
         EXPECT_EQ(volume, mute ? -10000 : 0);
         DestroyWindow(p->m_hWnd);
     }
+}
+
+// A file check that waits the way a server that does not answer keeps it waiting.
+LONG g_deadServerChecks = 0;
+DWORD CheckWithADeadServer(const wchar_t* path) {
+    if (_wcsnicmp(path, L"\\\\dead\\", 7) != 0)
+        return MovieGraph::CheckFile(path);
+    InterlockedIncrement(&g_deadServerChecks);
+    Sleep(1500);
+    return ERROR_BAD_NETPATH;
+}
+
+// A server that does not answer costs its time-out once, and on the tile's worker: the window
+// is not kept meanwhile, and the server's other entries fail without a look.
+TEST_F(PlayerTest, ADeadServerCostsOneTimeOutAndNeverTheWindow) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    MovieGraph::SetFileCheck(&CheckWithADeadServer);
+    const std::wstring clip = saver_test::Clip(L"saver-red.avi");
+    SetList({L"\\\\dead\\movies\\a.avi", L"\\\\dead\\movies\\b.avi", L"\\\\DEAD\\Movies\\c.avi",
+             clip.c_str()});
+    app.Continue = 0;
+    auto* p = new CWndDraw(1, 0);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(p->CreateEx(0, AfxRegisterWndClass(0), L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240,
+                            nullptr, nullptr));
+    const DWORD started = GetTickCount() - start; // the start is asked for inside
+    Settle(p);
+    const DWORD settled = GetTickCount() - start;
+    MovieGraph::SetFileCheck(nullptr);
+    EXPECT_TRUE(p->m_started);
+    EXPECT_LT(started, 300u);
+    EXPECT_EQ(g_deadServerChecks, 1);
+    EXPECT_EQ(p->m_currentFile, clip);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(app.MovieList[i].State, EntryState::Failed) << i;
+    std::printf("[measure] a dead server: the start asked for in %lu ms, the clip cued after "
+                "%lu ms\n",
+                static_cast<unsigned long>(started), static_cast<unsigned long>(settled));
+    DestroyWindow(p->m_hWnd);
 }
 
 } // namespace

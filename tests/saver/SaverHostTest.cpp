@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "AppMessages.h"
 #include "KvVmrSurfaceAllocator.h"
+#include "MovieGraphPlayer.h"
 #include "OrsettaApp.h"
 #include "SaverTestSupport.h"
 #include "TestFiles.h"
@@ -46,7 +48,7 @@ protected:
     }
 
     static MovieGraph* GraphOf(CWndSaver* player) {
-        auto* real = dynamic_cast<MovieGraphPlayer*>(player->m_graph.get());
+        auto* real = dynamic_cast<MovieGraphPlayer*>(&player->m_worker.Graph());
         return real != nullptr ? &real->Graph : nullptr;
     }
 
@@ -222,27 +224,27 @@ TEST_F(SaverHostTest, InputAndActivationRules) {
     EXPECT_FALSE(IsWindow(hostWnd));
 }
 
-// A tile that has not cued keeps the host waiting; real input must still end the saver
-// (posted messages are taken before input, so the wait must not be a stream of posts).
+// A tile that has not cued keeps the host waiting (here its worker's answers are held back);
+// real input must still end the saver (posted messages are taken before input, so the wait
+// must not be a stream of posts).
 TEST_F(SaverHostTest, WaitingForATileDoesNotStarveInput) {
     app.ScreenCountMode = 0;
     CWndSaverBase* host = nullptr;
     HWND hostWnd = StartHost(&host);
     ASSERT_NE(hostWnd, nullptr);
-    // Dispatch one message at a time until the tile exists, then make it look uncued
-    // before the host's start message is handled.
-    const DWORD start = GetTickCount();
-    while (host->m_players[0] == nullptr && GetTickCount() - start < 15000) {
-        MSG msg;
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        else
-            Sleep(1);
-    }
-    ASSERT_NE(host->m_players[0], nullptr);
-    host->m_players[0]->m_started = false;
-    saver_test::PumpFor(300);
+    const auto pumpHoldingAnswers = [](DWORD ms) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+            MSG msg;
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                Sleep(1);
+            else if (msg.message != WM_APP_TILEWORK)
+                DispatchMessageW(&msg);
+        }
+    };
+    pumpHoldingAnswers(1000);
     ASSERT_TRUE(IsWindow(hostWnd));
+    ASSERT_NE(host->m_players[0], nullptr);
+    EXPECT_FALSE(host->m_players[0]->m_cued);
     MovieGraph* graph = GraphOf(host->m_players[0]);
     ASSERT_NE(graph, nullptr);
     OAFilterState state = State_Running;
@@ -254,7 +256,7 @@ TEST_F(SaverHostTest, WaitingForATileDoesNotStarveInput) {
     ASSERT_TRUE(saver_test::PressKey(VK_SPACE));
     const DWORD before = GetTickCount();
     while (IsWindow(hostWnd) && GetTickCount() - before < 3000)
-        saver_test::PumpFor(10);
+        pumpHoldingAnswers(10);
     EXPECT_FALSE(IsWindow(hostWnd)) << "the key press was never read";
 }
 

@@ -1,0 +1,276 @@
+#include "TileWorker.h"
+
+#include <objbase.h>
+#include <dshow.h>
+
+#include <deque>
+#include <new>
+#include <utility>
+
+#include "AppMessages.h"
+
+namespace {
+
+// The silence of IBasicAudio::put_Volume.
+constexpr long kSilentVolume = -10000;
+// How often a playing tile's position is read into its resume entry.
+constexpr DWORD kPositionEveryMs = 250;
+
+LONG g_givenUp = 0;
+
+// Waits until the handle is signalled or the time since `start` reaches `wait`, answering
+// the messages that other threads send to this thread's windows meanwhile; nothing posted
+// is handled.
+bool WaitAnswering(HANDLE handle, DWORD start, DWORD wait) {
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= wait)
+            return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(1, &handle, FALSE, wait - spent, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return false; // time-out or failure: not known to have happened
+        MSG message;
+        (void)PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+} // namespace
+
+// Shared by the TileWorker and its thread; goes with the last of them (never, should the
+// thread never return).
+struct TileWorker::State {
+    explicit State(std::unique_ptr<IPlayerGraph> g, int windowIndex)
+        : graph(std::move(g)), resume(windowIndex) {}
+    ~State() {
+        if (wake != nullptr)
+            (void)CloseHandle(wake); // ours and valid
+        if (finished != nullptr)
+            (void)CloseHandle(finished);
+    }
+
+    std::unique_ptr<IPlayerGraph> graph;
+    TileResume resume;
+    HWND window = nullptr;
+    HANDLE wake = nullptr;     // auto-reset: requests are queued, or the finish has begun
+    HANDLE finished = nullptr; // manual-reset: the graph is let go and the thread is ending
+    HANDLE thread = nullptr;
+    SRWLOCK lock = SRWLOCK_INIT; // the queue and `busy`
+    std::deque<std::function<void()>> queue;
+    bool busy = false;
+    volatile LONG finishing = 0;
+    bool playing = false;       // the worker's own: a graph is open, its position worth reading
+    uint32_t playingTicket = 0; // the open it came from
+    LONG refs = 2;
+
+    void Release() {
+        if (InterlockedDecrement(&refs) == 0)
+            delete this;
+    }
+    bool givenUp = false; // the user-interface thread's own
+    bool Finishing() { return InterlockedCompareExchange(&finishing, 0, 0) != 0; }
+
+    void Post(TileWork what, uint32_t ticket) const {
+        // A window already gone has nothing more to be told.
+        (void)PostMessageW(window, WM_APP_TILEWORK, static_cast<WPARAM>(what),
+                           static_cast<LPARAM>(ticket));
+    }
+
+    void ReadPosition() {
+        LONGLONG position = 0;
+        if (playing && graph->HasSeeking() && SUCCEEDED(graph->GetCurrentPosition(&position)))
+            resume.SetPosition(position, playingTicket);
+    }
+
+    void Open(const OpenRequest& request) {
+        playing = false;
+        if (!graph->Open(request.path.c_str(), window)) {
+            Post(TileWork::Failed, request.ticket);
+            return;
+        }
+        // Results ignored: a file without sound or seeking plays all the same.
+        if (request.mute)
+            (void)graph->SetVolume(kSilentVolume);
+        if (request.seek)
+            (void)graph->SeekTo(request.position);
+        if (request.run)
+            (void)graph->Run();
+        else
+            (void)graph->Pause();
+        playing = true;
+        playingTicket = request.ticket;
+        Post(TileWork::Opened, request.ticket);
+    }
+
+    void FetchEvents(uint32_t ticket) {
+        long code = 0;
+        LONG_PTR param1 = 0, param2 = 0;
+        bool complete = false;
+        while (graph->HasEvents() && SUCCEEDED(graph->GetEvent(&code, &param1, &param2))) {
+            (void)graph->FreeEventParams(code, param1, param2); // nothing to do about a failure
+            complete = complete || code == EC_COMPLETE;
+        }
+        if (complete)
+            Post(TileWork::Ended, ticket);
+    }
+
+    void Finish() {
+        ReadPosition();
+        playing = false;
+        graph->Close();
+        (void)SetEvent(finished); // cannot fail on a valid event
+    }
+
+    // Runs the queued jobs until the finish begins.
+    void Serve() {
+        for (;;) {
+            const DWORD woken = WaitForSingleObject(wake, playing ? kPositionEveryMs : INFINITE);
+            if (woken == WAIT_FAILED)
+                break;
+            for (;;) {
+                if (Finishing())
+                    return;
+                std::function<void()> job;
+                AcquireSRWLockExclusive(&lock);
+                if (!queue.empty()) {
+                    job = std::move(queue.front());
+                    queue.pop_front();
+                    busy = true;
+                }
+                ReleaseSRWLockExclusive(&lock);
+                if (!job)
+                    break;
+                job();
+                AcquireSRWLockExclusive(&lock);
+                busy = false;
+                ReleaseSRWLockExclusive(&lock);
+            }
+            ReadPosition();
+        }
+    }
+
+    static DWORD WINAPI Thread(void* parameter) {
+        auto* state = static_cast<State*>(parameter);
+        // The multithreaded apartment: the thread has no message loop, and the platform's
+        // media objects take calls from any thread there.
+        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        state->Serve();
+        state->Finish();
+        if (com)
+            CoUninitialize();
+        state->Release();
+        return 0;
+    }
+};
+
+TileWorker::TileWorker(std::unique_ptr<IPlayerGraph> graph, int windowIndex)
+    : m_state(new State(std::move(graph), windowIndex)) {
+    m_state->finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+TileWorker::~TileWorker() {
+    BeginFinish();
+    (void)WaitFinished(GetTickCount(), kTileFinishWaitMs); // given up: see below
+    if (m_state->thread != nullptr) {
+        (void)CloseHandle(m_state->thread); // ours and valid; the thread runs on without it
+        m_state->Release();
+    } else {
+        delete m_state; // the thread's share was never handed out
+    }
+}
+
+void TileWorker::Start(HWND window) {
+    if (m_state->thread != nullptr || m_state->wake != nullptr)
+        return;
+    m_state->window = window;
+    m_state->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (m_state->wake == nullptr || m_state->finished == nullptr)
+        return;
+    m_state->thread = CreateThread(nullptr, 0, &State::Thread, m_state, 0, nullptr);
+}
+
+void TileWorker::Submit(std::function<void()> job) {
+    if (m_state->Finishing())
+        return;
+    if (m_state->thread == nullptr) {
+        job(); // no thread to spare: here and now, as the only way left
+        return;
+    }
+    AcquireSRWLockExclusive(&m_state->lock);
+    try {
+        m_state->queue.push_back(std::move(job));
+    } catch (const std::bad_alloc&) {
+        // Dropped: the tile waits for an answer that does not come, as with a stuck graph.
+    }
+    ReleaseSRWLockExclusive(&m_state->lock);
+    (void)SetEvent(m_state->wake); // cannot fail on a valid event
+}
+
+void TileWorker::Open(OpenRequest request) {
+    State* state = m_state;
+    Submit([state, request = std::move(request)] { state->Open(request); });
+}
+
+void TileWorker::Run() {
+    State* state = m_state;
+    Submit([state] {
+        if (state->graph->HasControl())
+            (void)state->graph->Run(); // a graph that does not run shows its first frame only
+    });
+}
+
+void TileWorker::FetchEvents(uint32_t ticket) {
+    State* state = m_state;
+    Submit([state, ticket] { state->FetchEvents(ticket); });
+}
+
+void TileWorker::Call(std::function<void(IPlayerGraph&)> work) {
+    State* state = m_state;
+    Submit([state, work = std::move(work)] { work(*state->graph); });
+}
+
+void TileWorker::BeginFinish() {
+    if (InterlockedExchange(&m_state->finishing, 1) != 0)
+        return;
+    if (m_state->thread == nullptr) {
+        m_state->Finish();
+        return;
+    }
+    AcquireSRWLockExclusive(&m_state->lock);
+    m_state->queue.clear();
+    ReleaseSRWLockExclusive(&m_state->lock);
+    (void)SetEvent(m_state->wake);
+}
+
+bool TileWorker::WaitFinished(DWORD start, DWORD wait) {
+    if (m_state->thread == nullptr)
+        return true; // finished on this thread
+    if (m_state->givenUp)
+        return WaitForSingleObject(m_state->finished, 0) == WAIT_OBJECT_0;
+    if (WaitAnswering(m_state->finished, start, wait))
+        return true;
+    m_state->givenUp = true;
+    InterlockedIncrement(&g_givenUp);
+    return false;
+}
+
+bool TileWorker::Busy() const {
+    AcquireSRWLockExclusive(&m_state->lock);
+    const bool busy = m_state->busy || !m_state->queue.empty();
+    ReleaseSRWLockExclusive(&m_state->lock);
+    return busy;
+}
+
+TileResume& TileWorker::Resume() {
+    return m_state->resume;
+}
+
+IPlayerGraph& TileWorker::Graph() {
+    return *m_state->graph;
+}
+
+bool TileWorker::AnyGivenUp() {
+    return InterlockedCompareExchange(&g_givenUp, 0, 0) != 0;
+}
