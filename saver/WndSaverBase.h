@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "CWnd.h"
 #include "SaverInputRules.h"
@@ -43,4 +44,6 @@ private:
     // Takes the window off the screen at once.
     void HideFromScreen();
     bool m_selfDelete = false;
+    // The black windows over the other monitors.
+    std::vector<HWND> m_covers;
 };
