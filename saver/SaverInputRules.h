@@ -2,11 +2,12 @@
 #include "CWnd.h"
 #include "SaverLayout.h"
 
-// The closing rules every saver window shares, the host and each tile alike: any sign of
-// the user (a second mouse position, a button, a key, losing activation) asks the host to
-// close; the cursor is hidden and the system's screen-save and close commands are
-// swallowed. `Derived` says where the request goes (RequestClose) and keeps its own first
-// mouse position (m_firstMousePos); the message map of `Derived` names these handlers.
+// The closing rules every saver window shares, the host, each tile and each cover of another
+// monitor alike: any sign of the user (a second mouse position, a button, a key, losing
+// activation) asks the host to close; the cursor is hidden and the system's screen-save and
+// close commands are swallowed. `Derived` says where the request goes (RequestClose) and
+// keeps its own first mouse position (m_firstMousePos); the message map of `Derived` names
+// these handlers (ON_SAVER_INPUT_RULES below).
 template <class Derived, class Base> class CSaverInputRules : public Base {
 public:
     using Base::Base;
@@ -65,3 +66,17 @@ protected:
 private:
     void Close() { static_cast<Derived*>(this)->RequestClose(); }
 };
+
+// The message-map entries of those handlers, for the map of each window that keeps the rules.
+#define ON_SAVER_INPUT_RULES()                                                                     \
+    ON_WM_SYSCOMMAND()                                                                             \
+    ON_WM_SETCURSOR()                                                                              \
+    ON_WM_NCACTIVATE()                                                                             \
+    ON_WM_ACTIVATE()                                                                               \
+    ON_WM_ACTIVATEAPP()                                                                            \
+    ON_WM_MOUSEMOVE()                                                                              \
+    ON_WM_LBUTTONDOWN()                                                                            \
+    ON_WM_MBUTTONDOWN()                                                                            \
+    ON_WM_RBUTTONDOWN()                                                                            \
+    ON_WM_KEYDOWN()                                                                                \
+    ON_WM_SYSKEYDOWN()

@@ -29,6 +29,34 @@ TileRect TileRectangle(uint32_t index, uint32_t gridSide, uint32_t screenWidth,
     return rect;
 }
 
+namespace {
+bool Inside(const TileRect& inner, const TileRect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+} // namespace
+
+std::vector<TileRect> CoverRectangles(const std::vector<MonitorArea>& monitors) {
+    std::vector<TileRect> covered;
+    for (const MonitorArea& monitor : monitors)
+        if (monitor.primary)
+            covered.push_back(monitor.rect);
+    std::vector<TileRect> covers;
+    for (const MonitorArea& monitor : monitors) {
+        const TileRect& r = monitor.rect;
+        if (monitor.primary || r.right <= r.left || r.bottom <= r.top)
+            continue;
+        bool alreadyCovered = false;
+        for (const TileRect& area : covered)
+            alreadyCovered = alreadyCovered || Inside(r, area);
+        if (alreadyCovered)
+            continue;
+        covered.push_back(r);
+        covers.push_back(r);
+    }
+    return covers;
+}
+
 bool MouseMoveEndsSaver(FirstMousePosition& first, int32_t x, int32_t y) {
     if (first.x == -1 && first.y == -1) {
         first.x = x;

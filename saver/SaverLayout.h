@@ -2,6 +2,7 @@
 // The saver's screen layout and its mouse rule. No platform dependency, so it is tested
 // natively too.
 #include <cstdint>
+#include <vector>
 
 // Tiles per side of the grid for a ScreenCountMode: 0, 1, 2 give 1, 2, 3; anything else 0
 // (no tiles).
@@ -20,6 +21,19 @@ struct TileRect {
 // side of 0.
 TileRect TileRectangle(uint32_t index, uint32_t gridSide, uint32_t screenWidth,
                        uint32_t screenHeight);
+
+// One monitor as the system lists it: its rectangle on the virtual screen, and whether it is
+// the primary one.
+struct MonitorArea {
+    TileRect rect;
+    bool primary = false;
+};
+
+// The rectangles of the monitors that need a black cover of their own, in the order listed:
+// every monitor but the primary, which the host covers. An empty rectangle gets none, nor does
+// one lying wholly within an area already covered (the primary's, or a monitor's listed
+// before it, as with mirrored monitors).
+std::vector<TileRect> CoverRectangles(const std::vector<MonitorArea>& monitors);
 
 // The first mouse position seen by one window, (-1, -1) until then.
 struct FirstMousePosition {

@@ -7,6 +7,7 @@
 #include "KvVmrSurfaceAllocator.h"
 #include "StatusPaint.h"
 #include "WndSaver.h"
+#include "WndSaverCover.h"
 #include "resource.h"
 
 namespace {
@@ -59,6 +60,7 @@ BOOL CWndSaverBase::Create(const RECT& rect) {
                   nullptr))
         return FALSE;
     m_selfDelete = true;
+    m_covers = CWndSaverCover::CoverOtherMonitors(m_hWnd);
     return TRUE;
 }
 
@@ -172,6 +174,7 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
 }
 
 void CWndSaverBase::HideFromScreen() {
+    CWndSaverCover::Uncover(m_covers);
     (void)::ShowWindow(m_hWnd, SW_HIDE); // the result is the previous visibility
     // Under Wine's X11 driver without a window manager a hidden window can stay on the
     // screen until it moves; off every monitor it is gone at once there, and where hiding

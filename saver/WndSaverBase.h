@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "CWnd.h"
 #include "SaverInputRules.h"
@@ -47,4 +48,6 @@ private:
     // The start's progress: how many tiles were cued when last counted, and since when.
     int m_playersCued = 0;
     DWORD m_lastCuedAt = 0;
+    // The black windows over the other monitors.
+    std::vector<HWND> m_covers;
 };

@@ -8,10 +8,11 @@ ORSETTA_CACHE=${ORSETTA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orsetta}
 ORSETTA_ROOT=${ORSETTA_ROOT:-$ORSETTA_CACHE/trixie-root}
 
 # Host side: cross compiler, build tools (python3 generates test code), runtime makers,
-# media and image tools.
+# media and image tools, and Xorg's dummy driver with xrandr for a display of two monitors.
 HOST_PACKAGES="g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   cmake ninja-build libgtest-dev g++ clang python3 debootstrap bubblewrap xvfb xauth
-  x11-utils xdotool imagemagick ffmpeg fp-utils zip gnuplot-nox"
+  x11-utils xdotool imagemagick ffmpeg fp-utils zip gnuplot-nox
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils"
 
 # Inside the Debian 13 root: Wine 10 with OpenGL for wined3d, GStreamer decoders,
 # a Japanese font and locale.

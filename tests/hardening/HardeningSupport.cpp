@@ -59,7 +59,8 @@ bool SaverRun::Start(const Stage& stage) {
     // The saver reads input while it starts, so the pointer's own position may be the first
     // one recorded: it is where EndByMouse's first move goes.
     SetCursorPos(10, 10);
-    (void)desktop.Capture(); // without it the desktop's return is not measured
+    // Without it the desktop's return is not measured.
+    (void)desktop.Capture(saver_test::VirtualScreen());
     return Launch(L"\"" + stage.program + L"\" /s", stage.dir.Path());
 }
 
@@ -90,14 +91,28 @@ long SaverRun::EndByMouse(DWORD timeoutMs) {
     PostMessageW(host, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     Sleep(100);
     PostMessageW(host, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));
+    return WaitEnd(GetTickCount(), timeoutMs);
+}
+
+long SaverRun::EndByPointer(POINT over, DWORD timeoutMs) {
+    SetCursorPos(over.x, over.y);
+    Sleep(100);
+    SetCursorPos(over.x + 20, over.y);
     const DWORD start = GetTickCount();
+    // A busy window may take two quick moves as one: a third follows.
+    Sleep(100);
+    SetCursorPos(over.x + 40, over.y);
+    return WaitEnd(start, timeoutMs);
+}
+
+long SaverRun::WaitEnd(DWORD start, DWORD timeoutMs) {
     windowsGoneMs = desktopBackMs = -1;
     const RECT screen = {0, 0, desktop.Width(), desktop.Height()};
     while (GetTickCount() - start < timeoutMs) {
         if (windowsGoneMs < 0 && saver_test::ProcessWindows(pi.dwProcessId).empty())
             windowsGoneMs = static_cast<long>(GetTickCount() - start);
         saver_test::Screenshot now;
-        if (desktopBackMs < 0 && desktop.Width() > 0 && now.Capture() &&
+        if (desktopBackMs < 0 && desktop.Width() > 0 && now.Capture(saver_test::VirtualScreen()) &&
             now.Differences(desktop, screen) * 100 <
                 static_cast<size_t>(screen.right) * screen.bottom)
             desktopBackMs = static_cast<long>(GetTickCount() - start);

@@ -78,12 +78,18 @@ public:
     // the milliseconds from the deciding move to the end of the process, or -1 when it does
     // not end within the time-out.
     long EndByMouse(DWORD timeoutMs = 10000);
+    // The same with the real pointer, moved through the system to points around `over`.
+    long EndByPointer(POINT over, DWORD timeoutMs = 10000);
     // Milliseconds from the deciding move until no window of the process is visible, and
-    // until the screen shows again what it showed before the start.
+    // until every monitor shows again what it showed before the start.
     long windowsGoneMs = -1;
     long desktopBackMs = -1;
     HWND host = nullptr;
-    saver_test::Screenshot desktop;
+    saver_test::Screenshot desktop; // the virtual screen
+
+private:
+    // Measures the end from the tick count `start`.
+    long WaitEnd(DWORD start, DWORD timeoutMs);
 };
 
 } // namespace hardening

@@ -80,6 +80,33 @@ TEST(SaverLayout, OnlyASecondDifferentMousePositionEndsTheSaver) {
     EXPECT_FALSE(MouseMoveEndsSaver(other, 5, 5));
 }
 
+bool SameRect(const TileRect& a, const TileRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(SaverLayout, EveryMonitorButThePrimaryGetsOneCover) {
+    const TileRect primary = {0, 0, 1280, 1024}, right = {1280, 0, 2304, 768},
+                   left = {-1920, -200, 0, 880};
+    EXPECT_TRUE(CoverRectangles({{primary, true}}).empty());
+    EXPECT_TRUE(CoverRectangles({}).empty());
+
+    // Listed in any order, at negative coordinates too.
+    const std::vector<TileRect> two =
+        CoverRectangles({{left, false}, {primary, true}, {right, false}});
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_TRUE(SameRect(two[0], left));
+    EXPECT_TRUE(SameRect(two[1], right));
+
+    // Mirrored monitors show what another shows, and an empty one shows nothing: no cover.
+    const std::vector<TileRect> one = CoverRectangles({{primary, true},
+                                                       {{0, 0, 1024, 768}, false},
+                                                       {right, false},
+                                                       {right, false},
+                                                       {{2304, 0, 2304, 768}, false}});
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_TRUE(SameRect(one[0], right));
+}
+
 TEST(ResumeEntry, StoredPositionText) {
     EXPECT_FALSE(ParseResumePosition(L"").has_value());
     EXPECT_EQ(ParseResumePosition(L"-1"), -1);

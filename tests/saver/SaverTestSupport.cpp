@@ -25,8 +25,18 @@ std::wstring ArtifactDir() {
     return dir;
 }
 
+RECT VirtualScreen() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 bool Screenshot::Capture() {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    return Capture(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool Screenshot::Capture(const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     if (screen == nullptr)
         return false;
@@ -36,7 +46,7 @@ bool Screenshot::Capture() {
     bool ok = memory != nullptr && bitmap != nullptr;
     if (ok) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+        ok = BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY | CAPTUREBLT) != 0;
         GdiFlush();
         if (ok) {
             m_width = w;
@@ -258,7 +268,9 @@ HWND FindSaverHost(DWORD processId) {
     for (HWND w : ProcessWindows(processId)) {
         const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
         const LONG_PTR exStyle = GetWindowLongPtrW(w, GWL_EXSTYLE);
-        if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0)
+        // The black windows over other monitors are owned by the host.
+        if ((style & WS_POPUP) != 0 && (exStyle & WS_EX_TOPMOST) != 0 &&
+            GetWindow(w, GW_OWNER) == nullptr)
             return w;
     }
     return nullptr;

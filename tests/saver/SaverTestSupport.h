@@ -21,10 +21,15 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
+// The virtual screen: every monitor's area together.
+RECT VirtualScreen();
+
 // The whole screen, top-down, read through the screen's device context.
 class Screenshot {
 public:
     bool Capture();
+    // An area of the virtual screen only; the picture's (0, 0) is its top left corner.
+    bool Capture(const RECT& area);
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     Rgb At(int x, int y) const;
@@ -56,7 +61,7 @@ bool TextMatches(const Screenshot& screen, const Screenshot& text, int rows);
 
 // Top-level visible windows of a process.
 std::vector<HWND> ProcessWindows(DWORD processId);
-// The process's topmost borderless window (the saver's host), or null.
+// The process's topmost borderless window without owner (the saver's host), or null.
 HWND FindSaverHost(DWORD processId);
 // Children of a window, in creation order, with their screen rectangles.
 std::vector<HWND> ChildWindows(HWND parent);
