@@ -105,32 +105,41 @@ MovieGraph::~MovieGraph() {
     Close();
 }
 
-bool MovieGraph::Open(const wchar_t* path, HWND window) {
+bool MovieGraph::Open(const wchar_t* path, HWND window, OpenWatch* watch) {
     ComString file(path);
     Close();
     if (!file.Get() || SysStringLen(file.Get()) == 0) {
         return false;
     }
-    if (!FileLooksPlayable(path)) {
+    // Each step's end, for a watching caller; always true.
+    const auto done = [watch](const char* step) {
+        if (watch != nullptr)
+            watch->StepDone(step);
+        return true;
+    };
+    if (!FileLooksPlayable(path) || !done("0 file check")) {
         return false;
     }
 
     ComPtr<IVMRFilterConfig9> config;
     bool ok = SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_ALL, IID_IGraphBuilder,
                                          Out(Graph))) &&
+              done("1 graph manager") &&
               SUCCEEDED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
                                          IID_IBaseFilter, Out(Renderer))) &&
               SUCCEEDED(Renderer->QueryInterface(IID_IVMRFilterConfig9, Out(config))) &&
               SUCCEEDED(config->SetRenderingMode(VMR9Mode_Renderless)) &&
-              SUCCEEDED(config->SetNumberOfStreams(1)) && AttachAllocator(window) &&
+              SUCCEEDED(config->SetNumberOfStreams(1)) && done("2 renderer") &&
+              AttachAllocator(window, watch) &&
               SUCCEEDED(Graph->AddFilter(Renderer.Get(), RendererName)) &&
               SUCCEEDED(Graph->RenderFile(file.Get(), nullptr)) && HideOtherVideoWindows() &&
+              done("5 RenderFile (graph built, surfaces allocated)") &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaControl, Out(Control))) &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaEventEx, Out(Events))) &&
               SUCCEEDED(Events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_APP_GRAPHEVENT,
                                                 0)) &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaSeeking, Out(Seeking))) &&
-              SUCCEEDED(Graph->QueryInterface(IID_IBasicAudio, Out(Audio)));
+              SUCCEEDED(Graph->QueryInterface(IID_IBasicAudio, Out(Audio))) && done("6 interfaces");
     if (!ok) {
         Close();
     }
@@ -146,7 +155,7 @@ bool MovieGraph::HideOtherVideoWindows() {
     return true;
 }
 
-bool MovieGraph::AttachAllocator(HWND window) {
+bool MovieGraph::AttachAllocator(HWND window, OpenWatch* watch) {
     ComPtr<IVMRSurfaceAllocatorNotify9> notify;
     if (FAILED(Renderer->QueryInterface(IID_IVMRSurfaceAllocatorNotify9, Out(notify)))) {
         return false;
@@ -158,10 +167,18 @@ bool MovieGraph::AttachAllocator(HWND window) {
     if (!Allocator || !created) {
         return false;
     }
-    if (FAILED(notify->AdviseSurfaceAllocator(AllocatorUserId, Allocator.Get()))) {
+    IVMRSurfaceAllocator9* advised = Allocator.Get();
+    if (watch != nullptr) {
+        watch->StepDone("3 allocator (Direct3D object and device)");
+        advised = watch->Advised(Allocator.Get());
+    }
+    if (FAILED(notify->AdviseSurfaceAllocator(AllocatorUserId, advised))) {
         return false;
     }
-    return SUCCEEDED(Allocator->AdviseNotify(notify.Get()));
+    const bool ok = SUCCEEDED(Allocator->AdviseNotify(notify.Get()));
+    if (ok && watch != nullptr)
+        watch->StepDone("4 advise");
+    return ok;
 }
 
 void MovieGraph::Close() {

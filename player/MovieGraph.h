@@ -17,9 +17,23 @@ public:
     MovieGraph(const MovieGraph&) = delete;
     MovieGraph& operator=(const MovieGraph&) = delete;
 
+    // What a caller may watch of Open (the benchmarks time its steps): the end of each step,
+    // and the object the renderer is given as its allocator (the allocator itself, or a
+    // stand-in that passes every call on to it).
+    class OpenWatch {
+    public:
+        virtual void StepDone(const char* step) = 0;
+        virtual IVMRSurfaceAllocator9* Advised(CKvVmrSurfaceAllocator* allocator) {
+            return allocator;
+        }
+
+    protected:
+        ~OpenWatch() = default;
+    };
+
     // Builds the graph for the file, stopped; the window receives WM_APP_GRAPHEVENT and the
     // frames. Always closes the previous graph first.
-    bool Open(const wchar_t* path, HWND window);
+    bool Open(const wchar_t* path, HWND window, OpenWatch* watch = nullptr);
     // Stops the graph and releases everything; safe when empty.
     void Close();
 
@@ -38,6 +52,6 @@ public:
     Microsoft::WRL::ComPtr<IBasicAudio> Audio;
 
 private:
-    bool AttachAllocator(HWND window);
+    bool AttachAllocator(HWND window, OpenWatch* watch);
     bool HideOtherVideoWindows();
 };

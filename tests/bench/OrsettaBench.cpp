@@ -288,79 +288,60 @@ private:
     volatile LONG m_refs = 1;
 };
 
-template <class T> void** OutOf(Microsoft::WRL::ComPtr<T>& holder) {
-    return reinterpret_cast<void**>(holder.ReleaseAndGetAddressOf());
-}
-
-// One tile, opened the way MovieGraph::Open opens it and then paused, with every step timed.
+// One tile, opened by the product's own MovieGraph::Open and then paused, with every step
+// timed.
 struct OpenedTile {
     HWND window = nullptr;
-    Microsoft::WRL::ComPtr<IGraphBuilder> graph;
-    Microsoft::WRL::ComPtr<IBaseFilter> renderer;
-    Microsoft::WRL::ComPtr<IMediaControl> control;
-    Microsoft::WRL::ComPtr<CKvVmrSurfaceAllocator> allocator;
+    MovieGraph graph;
     Microsoft::WRL::ComPtr<TimedAllocator> timed;
     double pausedMs = 0;
 };
 
-bool OpenTimed(OpenedTile& tile, const wchar_t* clip, bench::Steps& steps) {
-    using Microsoft::WRL::ComPtr;
-    double t = bench::NowMs();
-    auto lap = [&](const char* step) {
+// Open's steps on the clock, with what the Direct3D probe saw inside them.
+class TimedOpen final : public MovieGraph::OpenWatch {
+public:
+    TimedOpen(OpenedTile& tile, bench::Steps& steps) : m_tile(tile), m_steps(steps) {}
+
+    void StepDone(const char* step) override {
         const double now = bench::NowMs();
-        steps[step] += now - t;
-        t = now;
-    };
-    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_ALL, IID_IGraphBuilder,
-                                OutOf(tile.graph))))
+        m_steps[step] += now - m_t;
+        m_t = now;
+        const std::string name = step;
+        if (name[0] == '3')
+            m_steps["3a  of which CreateDevice"] += Since("IDirect3D9::CreateDevice", m_devices);
+        if (name[0] == '5') {
+            m_steps["5a  of which InitializeDevice"] += m_tile.timed->AllocatingMs;
+            m_steps["5b  of which the copy swap chain"] +=
+                Since("IDirect3DDevice9::CreateAdditionalSwapChain", m_chains);
+        }
+    }
+    IVMRSurfaceAllocator9* Advised(CKvVmrSurfaceAllocator* allocator) override {
+        *m_tile.timed.ReleaseAndGetAddressOf() = new TimedAllocator(allocator);
+        return m_tile.timed.Get();
+    }
+    double Last() const { return m_t; }
+
+private:
+    static double Since(const char* call, double before) {
+        return bench::ProbeCallMs(call) - before;
+    }
+
+    OpenedTile& m_tile;
+    bench::Steps& m_steps;
+    double m_t = bench::NowMs();
+    const double m_devices = bench::ProbeCallMs("IDirect3D9::CreateDevice");
+    const double m_chains = bench::ProbeCallMs("IDirect3DDevice9::CreateAdditionalSwapChain");
+};
+
+bool OpenTimed(OpenedTile& tile, const wchar_t* clip, bench::Steps& steps) {
+    TimedOpen watch(tile, steps);
+    if (!tile.graph.Open(clip, tile.window, &watch))
         return false;
-    lap("1 graph manager");
-    ComPtr<IVMRFilterConfig9> config;
-    ComPtr<IVMRSurfaceAllocatorNotify9> notify;
-    if (FAILED(CoCreateInstance(CLSID_VideoMixingRenderer9, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IBaseFilter, OutOf(tile.renderer))) ||
-        FAILED(tile.renderer->QueryInterface(IID_IVMRFilterConfig9, OutOf(config))) ||
-        FAILED(config->SetRenderingMode(VMR9Mode_Renderless)) ||
-        FAILED(config->SetNumberOfStreams(1)) ||
-        FAILED(tile.renderer->QueryInterface(IID_IVMRSurfaceAllocatorNotify9, OutOf(notify))))
+    (void)tile.graph.Audio->put_Volume(-10000);
+    if (FAILED(tile.graph.Control->Pause()))
         return false;
-    lap("2 renderer");
-    const double devicesBefore = bench::ProbeCallMs("IDirect3D9::CreateDevice");
-    bool made = false;
-    *tile.allocator.ReleaseAndGetAddressOf() = new CKvVmrSurfaceAllocator(tile.window, &made);
-    if (!made)
-        return false;
-    const double device = bench::ProbeCallMs("IDirect3D9::CreateDevice") - devicesBefore;
-    lap("3 allocator (Direct3D object and device)");
-    steps["3a  of which CreateDevice"] += device;
-    *tile.timed.ReleaseAndGetAddressOf() = new TimedAllocator(tile.allocator.Get());
-    if (FAILED(notify->AdviseSurfaceAllocator(0xACDCACDC, tile.timed.Get())) ||
-        FAILED(tile.allocator->AdviseNotify(notify.Get())))
-        return false;
-    lap("4 advise");
-    const double chainsBefore = bench::ProbeCallMs("IDirect3DDevice9::CreateAdditionalSwapChain");
-    if (FAILED(tile.graph->AddFilter(tile.renderer.Get(), L"Video Mixing Renderer 9")) ||
-        FAILED(tile.graph->RenderFile(clip, nullptr)))
-        return false;
-    lap("5 RenderFile (graph built, surfaces allocated)");
-    steps["5a  of which InitializeDevice"] += tile.timed->AllocatingMs;
-    steps["5b  of which the copy swap chain"] +=
-        bench::ProbeCallMs("IDirect3DDevice9::CreateAdditionalSwapChain") - chainsBefore;
-    ComPtr<IMediaEventEx> events;
-    ComPtr<IMediaSeeking> seeking;
-    ComPtr<IBasicAudio> audio;
-    if (FAILED(tile.graph->QueryInterface(IID_IMediaControl, OutOf(tile.control))) ||
-        FAILED(tile.graph->QueryInterface(IID_IMediaEventEx, OutOf(events))) ||
-        FAILED(events->SetNotifyWindow(reinterpret_cast<OAHWND>(tile.window), WM_APP + 1, 0)) ||
-        FAILED(tile.graph->QueryInterface(IID_IMediaSeeking, OutOf(seeking))) ||
-        FAILED(tile.graph->QueryInterface(IID_IBasicAudio, OutOf(audio))))
-        return false;
-    lap("6 interfaces");
-    (void)audio->put_Volume(-10000);
-    if (FAILED(tile.control->Pause()))
-        return false;
-    lap("7 volume and Pause call");
-    tile.pausedMs = t;
+    watch.StepDone("7 volume and Pause call");
+    tile.pausedMs = watch.Last();
     return true;
 }
 
@@ -426,7 +407,7 @@ int RunOpen(int mode, const wchar_t* clip) {
     steps["8 Pause to first frame"] = cueTotal;
     bench::ReportSteps(steps, static_cast<double>(tiles.size()));
     for (auto& tile : tiles)
-        (void)tile->control->Stop();
+        tile->graph.Close();
     DestroyWindow(host);
     return 0;
 }
