@@ -5,7 +5,9 @@
 // and a failed clip skipped. It runs until a WM_QUIT is posted to its thread, then closes its
 // graphs and ends, as the saver does on input. The soak driver reads its handles, memory and time
 // to end from outside, as it does the saver's, so that what the platform itself costs can be told
-// from what the saver adds.
+// from what the saver adds. The end is the moment its graphs are closed, told by the event
+// "OrsettaSoakReferenceClosed<process id>": Wine's own exit of a process that played this much
+// may hang in its media libraries, which would leave the figure unmeasured.
 //   soak_reference CLIP...
 #include <string>
 #include <vector>
@@ -86,6 +88,11 @@ int wmain(int argc, wchar_t** argv) {
         g_clips.emplace_back(argv[i]);
     if (g_clips.empty() || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 2;
+    const std::wstring closedName =
+        L"OrsettaSoakReferenceClosed" + std::to_wstring(GetCurrentProcessId());
+    HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, closedName.c_str());
+    if (closed == nullptr)
+        return 1;
     WNDCLASSEXW tileClass = {};
     tileClass.cbSize = sizeof tileClass;
     tileClass.lpfnWndProc = TileProc;
@@ -122,5 +129,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     for (Tile& tile : tiles)
         tile.Close();
-    return 0;
+    (void)SetEvent(closed);
+    ExitProcess(0); // the driver takes the figure from the event; the rest is Wine's
 }
