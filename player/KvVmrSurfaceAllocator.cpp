@@ -70,6 +70,14 @@ IDirect3D9* Direct3DForAllocator() {
 
 } // namespace
 
+namespace {
+volatile LONG g_presentingStopped = 0;
+} // namespace
+
+void CKvVmrSurfaceAllocator::StopPresenting() {
+    InterlockedExchange(&g_presentingStopped, 1);
+}
+
 void CKvVmrSurfaceAllocator::ShareDirect3D() {
     AcquireSRWLockExclusive(&g_shared.Lock);
     const bool first = !g_shared.On;
@@ -297,6 +305,8 @@ STDMETHODIMP CKvVmrSurfaceAllocator::StopPresenting(DWORD_PTR) {
 }
 
 STDMETHODIMP CKvVmrSurfaceAllocator::PresentImage(DWORD_PTR, VMR9PresentationInfo* info) {
+    if (g_presentingStopped != 0)
+        return S_OK; // dropped: the saver is closing
     Hold hold(m_Lock);
     if (!m_Device) {
         return NoDevice;

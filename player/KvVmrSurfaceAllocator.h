@@ -47,6 +47,10 @@ public:
     // again. Devices stay one per allocator. Once set, for the rest of the process.
     static void ShareDirect3D();
 
+    // From now on no allocator of this process draws or presents (frames are dropped): the
+    // saver is closing, and its windows leave the screen faster when nothing draws into them.
+    static void StopPresenting();
+
     // Frames that reached the window (Present succeeded) since construction.
     LONG PresentedFrames() const { return m_PresentedFrames; }
 

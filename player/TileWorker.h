@@ -77,4 +77,4 @@ private:
 // frames; one whose threads are stuck in a faulty splitter or decoder may never stop, and the
 // user must not be kept waiting for it.
 // The whole close of the saver, windows gone to process ended, is to take less than a second.
-inline constexpr DWORD kTileFinishWaitMs = 700;
+inline constexpr DWORD kTileFinishWaitMs = 500;

@@ -230,12 +230,12 @@ void CWndDraw::BeginCloseGraph() {
     m_worker.BeginFinish();
 }
 
-bool CWndDraw::CloseGraph(DWORD start) {
+bool CWndDraw::CloseGraph(DWORD start, DWORD wait) {
     if (m_graphClosed)
         return true;
     m_graphClosed = true;
     m_worker.BeginFinish();
-    const bool finished = m_worker.WaitFinished(start, kTileFinishWaitMs);
+    const bool finished = m_worker.WaitFinished(start, wait);
     m_hasGraph = false;
     SaveResumeState();
     return finished;

@@ -47,9 +47,11 @@ public:
     // and writes the resume entry (with the position known by then). False when the worker
     // did not finish in time and was given up. The saver calls it while its windows still
     // exist; PostNcDestroy calls it for a window closed otherwise.
-    bool CloseGraph(DWORD start);
+    bool CloseGraph(DWORD start, DWORD wait = kTileFinishWaitMs);
     // A graph is open (cued, playing or at its end).
     bool HasGraph() const { return m_hasGraph; }
+    // The worker is opening a movie: a splitter, a decoder or a device may keep it a while.
+    bool IsOpening() const { return m_opening; }
 
     int m_autoDelete;
     int m_windowIndex;

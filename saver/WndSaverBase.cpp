@@ -147,7 +147,8 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
     // The close below is bounded by itself; a guard that acted already ends the process.
     if (!StopHangGuard())
         return 0;
-    // The desktop comes back before any graph is touched.
+    // The desktop comes back before any graph is touched, and no tile draws any more meanwhile.
+    CKvVmrSurfaceAllocator::StopPresenting();
     HideFromScreen();
     // Every tile's worker begins to close its graph at once, so that the slowest, not the
     // sum of them all, sets the time until the saver ends.
@@ -157,13 +158,16 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
         player->BeginCloseGraph();
     }
     // Then each is waited for within one bound, while the tiles' windows still exist, and
-    // each writes its resume entry.
+    // each writes its resume entry. A tile whose worker is still opening a movie is not waited
+    // for: its entry names that movie already, and an open can take longer than the user
+    // would wait.
     const DWORD start = GetTickCount();
     bool allClosed = true;
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        allClosed = player->CloseGraph(start) && allClosed;
+        const DWORD wait = player->IsOpening() ? 0 : kTileFinishWaitMs;
+        allClosed = player->CloseGraph(start, wait) && allClosed;
     }
     // A worker given up may be stuck inside the platform's media code, still presenting into
     // its tile, and holding locks that an orderly exit would wait for: the process ends here,

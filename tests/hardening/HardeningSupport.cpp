@@ -105,6 +105,11 @@ long SaverRun::EndByPointer(POINT over, DWORD timeoutMs) {
     return WaitEnd(start, timeoutMs);
 }
 
+long SaverRun::EndByKey(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    return saver_test::PressKey(VK_SPACE) ? WaitEnd(start, timeoutMs) : -1;
+}
+
 long SaverRun::WaitEnd(DWORD start, DWORD timeoutMs) {
     windowsGoneMs = desktopBackMs = -1;
     const RECT screen = {0, 0, desktop.Width(), desktop.Height()};

@@ -80,6 +80,8 @@ public:
     long EndByMouse(DWORD timeoutMs = 10000);
     // The same with the real pointer, moved through the system to points around `over`.
     long EndByPointer(POINT over, DWORD timeoutMs = 10000);
+    // The same with a key pressed through the system (the saver has the focus).
+    long EndByKey(DWORD timeoutMs = 10000);
     // Milliseconds from the deciding move until no window of the process is visible, and
     // until every monitor shows again what it showed before the start.
     long windowsGoneMs = -1;

@@ -253,6 +253,35 @@ void RunWithAnOddFirstTile(const std::wstring& odd, const char* what, bool oddOp
     }
 }
 
+// Nine tiles of 2-second clips change movies several times a second. Input at a random moment,
+// often in the middle of a change, by the pointer or by a key, takes the windows off the screen
+// within 200 ms and ends the process within 1 s by its own close, with every entry written.
+TEST(InputAtAnyMoment, EndsTheSaverAlsoInAMovieChange) {
+    srand(GetTickCount());
+    for (int i = 0; i < 4; ++i) {
+        Stage stage;
+        ASSERT_TRUE(stage.copied);
+        stage.SetOptions({0, 1, 0, 2});
+        stage.SetList(
+            {HardClip(L"soak-red.avi"), HardClip(L"soak-green.mp4"), HardClip(L"soak-blue.wmv")});
+        SaverRun run;
+        ASSERT_TRUE(run.Start(stage));
+        ASSERT_NE(run.WaitForHost(), nullptr);
+        ASSERT_TRUE(run.WaitPictures(9, 30000));
+        Sleep(static_cast<DWORD>(rand() % 2000));
+        const bool byKey = i % 2 != 0;
+        const long took = byKey ? run.EndByKey() : run.EndByPointer(POINT{200, 200});
+        std::printf("[measure] input by %s: windows gone %ld ms, process ended %ld ms after it\n",
+                    byKey ? "a key" : "the pointer", run.windowsGoneMs, took);
+        EXPECT_GE(took, 0);
+        EXPECT_LT(took, 1000);
+        EXPECT_LT(run.windowsGoneMs, 200);
+        EXPECT_EQ(run.ExitCode(), 0u) << "not ended by its close";
+        for (int t = 0; t < 9; ++t)
+            EXPECT_NE(IniValue(stage, L"Wnd" + std::to_wstring(t) + L"_Pos"), kMissing) << t;
+    }
+}
+
 // Uncompressed RGB in AVI is a stream the VMR9 does not take under Wine: the graph gets a
 // renderer with a window of its own, which once took the activation (ending the saver by
 // itself) and whose graph would not stop.
