@@ -194,6 +194,10 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
         return E_INVALIDARG;
     }
 
+    // The picture's own size: on a device that demands power-of-two textures the surfaces
+    // grow past it, and only this part of them holds the picture.
+    const UINT pictureWidth = info->dwWidth;
+    const UINT pictureHeight = info->dwHeight;
     D3DCAPS9 caps{};
     (void)m_Device->GetDeviceCaps(&caps);
     if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
@@ -231,8 +235,8 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
             (void)m_RenderTarget->GetDesc(&target);
         }
         m_CopyFormat = mode.Format;
-        m_FrameWidth = info->dwWidth;
-        m_FrameHeight = info->dwHeight;
+        m_FrameWidth = pictureWidth;
+        m_FrameHeight = pictureHeight;
         const PictureLayout first = LayoutPicture(
             static_cast<int32_t>(target.Width), static_cast<int32_t>(target.Height), m_FrameWidth,
             m_FrameHeight, info->szAspectRatio.cx, info->szAspectRatio.cy);
@@ -439,13 +443,16 @@ HRESULT CKvVmrSurfaceAllocator::CopyFrame(IDirect3DSurface9* frame, LONG cx, LON
         const RECT picture = {layout.PictureLeft, layout.PictureTop,
                               layout.PictureLeft + layout.PictureWidth,
                               layout.PictureTop + layout.PictureHeight};
+        // Only the picture's part of the frame: a surface grown to powers of two holds
+        // nothing past it.
+        const RECT own = {0, 0, static_cast<LONG>(m_FrameWidth), static_cast<LONG>(m_FrameHeight)};
         if (static_cast<UINT>(layout.PictureWidth) == m_FrameWidth &&
             static_cast<UINT>(layout.PictureHeight) == m_FrameHeight) {
-            hr = m_Device->StretchRect(frame, nullptr, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
+            hr = m_Device->StretchRect(frame, &own, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
         } else {
             // Converted at its own size first: one filtered stretch straight out of YV12
             // leaves the picture's last column black under Wine (measured).
-            hr = m_Device->StretchRect(frame, nullptr, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
+            hr = m_Device->StretchRect(frame, &own, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
             if (SUCCEEDED(hr)) {
                 hr = m_Device->StretchRect(m_ShrinkSource.Get(), nullptr, m_CopyTarget.Get(),
                                            &picture, D3DTEXF_LINEAR);

@@ -99,7 +99,7 @@ private:
     D3DFORMAT m_CopyFormat = D3DFMT_UNKNOWN;
     UINT m_CopyChainWidth = 0;
     UINT m_CopyChainHeight = 0;
-    UINT m_FrameWidth = 0; // the size of the frame surfaces
+    UINT m_FrameWidth = 0; // the picture's size in the frame surfaces (which may be larger)
     UINT m_FrameHeight = 0;
     PictureLayout m_CopyLayout{}; // what the back buffer holds now; all zero when nothing
     Microsoft::WRL::ComPtr<IVMRSurfaceAllocatorNotify9> m_Notify;
