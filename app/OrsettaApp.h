@@ -14,6 +14,9 @@ public:
     ~COrsettaApp() override;
 
     BOOL InitInstance() override;
+    // Opens the help file beside the program at its table of contents; says so when it is
+    // missing.
+    void OnHelp() override;
 
     // Settings store: the INI file beside the program and the movie list file.
     void LoadSettings();

@@ -107,24 +107,7 @@ BOOL CWinApp::WriteProfileInt(const wchar_t* section, const wchar_t* entry, int 
     return WriteProfileString(section, entry, buffer);
 }
 
-void CWinApp::OnHelp() {
-    wchar_t module[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(AfxGetInstanceHandle(), module, MAX_PATH);
-    wchar_t helpPath[MAX_PATH] = {};
-    bool found = length > 0 && length < MAX_PATH;
-    if (found) {
-        // A path whose parts do not fit counts as a missing help file.
-        wchar_t drive[3], dir[256], name[256], ext[256];
-        found = _wsplitpath_s(module, drive, 3, dir, 256, name, 256, ext, 256) == 0 &&
-                _wmakepath_s(helpPath, MAX_PATH, drive, dir, name, L"chm") == 0;
-    }
-    if (!found || GetFileAttributesW(helpPath) == INVALID_FILE_ATTRIBUTES) {
-        AfxMessageBox(L"ヘルプファイルが見つかりませんでした。", MB_OK);
-        return;
-    }
-    // Owned by the desktop, the help window outlives the window that asked for it.
-    (void)AfxHtmlHelp(GetDesktopWindow(), helpPath, kHelpDisplayToc, 0);
-}
+void CWinApp::OnHelp() {}
 
 void CWinApp::ServeHelpWindows() {
     while (AfxHelpWindowShown()) {

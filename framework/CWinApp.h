@@ -29,10 +29,10 @@ public:
     BOOL WriteProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value);
     BOOL WriteProfileInt(const wchar_t* section, const wchar_t* entry, int value);
 
-    // The standard help command's default handler: opens the program's help file (beside
-    // the program, extension "chm") at its table of contents, in a window owned by none of
-    // the program's windows; a missing file is reported in a message box.
-    void OnHelp();
+    // The standard help command's handler. The framework knows no help file of its own, so
+    // the default does nothing; an application with help overrides it (AfxHtmlHelp opens
+    // HTML Help).
+    virtual void OnHelp();
     // Serves messages for as long as a help window of the process is shown, so that help
     // stays open after the window it was asked from has gone; returns at once when there
     // is none.

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "SystemDirect3D.h"
-
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -14,59 +12,6 @@ namespace {
 constexpr HRESULT NoDevice = E_FAIL;
 
 constexpr D3DCOLOR OpaqueBlack = 0xFF000000;
-
-// The one place a Direct3D object is made; a new object with its one reference, or none.
-IDirect3D9* MakeDirect3D() {
-    return SystemDirect3DCreate9(D3D_SDK_VERSION);
-}
-
-// The Direct3D object the allocators share once ShareDirect3D has been called: made at once
-// on a thread of its own (or by the first allocator, should it come first), kept for the rest
-// of the process.
-struct SharedDirect3D {
-    SRWLOCK Lock = SRWLOCK_INIT;
-    bool On = false;
-    IDirect3D9* Object = nullptr; // one reference, never released: the process ends with it
-    HANDLE Maker = nullptr;       // the thread that makes it
-};
-SharedDirect3D g_shared;
-
-DWORD WINAPI MakeSharedDirect3D(void*) {
-    AcquireSRWLockExclusive(&g_shared.Lock); // an allocator waits here while it is made
-    if (!g_shared.Object) {
-        g_shared.Object = MakeDirect3D();
-    }
-    ReleaseSRWLockExclusive(&g_shared.Lock);
-    return 0;
-}
-
-// At the end of the process the maker is let finish: ended by the exit inside Direct3D, it
-// leaves Wine's process to be killed, later and with a failure status.
-struct SharedDirect3DEnd {
-    SharedDirect3DEnd() = default;
-    SharedDirect3DEnd(const SharedDirect3DEnd&) = delete;
-    SharedDirect3DEnd& operator=(const SharedDirect3DEnd&) = delete;
-    ~SharedDirect3DEnd() {
-        if (g_shared.Maker) {
-            (void)WaitForSingleObject(g_shared.Maker, 2000); // it takes 0.1 to 0.2 s
-            (void)CloseHandle(g_shared.Maker);
-        }
-    }
-} g_sharedEnd;
-
-// The Direct3D object for a new allocator, with a reference of its own, or none.
-IDirect3D9* Direct3DForAllocator() {
-    AcquireSRWLockExclusive(&g_shared.Lock);
-    if (g_shared.On && !g_shared.Object) {
-        g_shared.Object = MakeDirect3D(); // none: the next allocator tries again
-    }
-    IDirect3D9* object = g_shared.Object;
-    if (object) {
-        object->AddRef();
-    }
-    ReleaseSRWLockExclusive(&g_shared.Lock);
-    return object ? object : MakeDirect3D();
-}
 
 } // namespace
 
@@ -78,17 +23,6 @@ void CKvVmrSurfaceAllocator::StopPresenting() {
     InterlockedExchange(&g_presentingStopped, 1);
 }
 
-void CKvVmrSurfaceAllocator::ShareDirect3D() {
-    AcquireSRWLockExclusive(&g_shared.Lock);
-    const bool first = !g_shared.On;
-    g_shared.On = true;
-    ReleaseSRWLockExclusive(&g_shared.Lock);
-    if (first) {
-        // Without a thread the first allocator makes it, as it would have anyway.
-        g_shared.Maker = CreateThread(nullptr, 0, &MakeSharedDirect3D, nullptr, 0, nullptr);
-    }
-}
-
 CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m_Window(window) {
     bool ok = false;
     {
@@ -96,7 +30,7 @@ CKvVmrSurfaceAllocator::CKvVmrSurfaceAllocator(HWND window, bool* succeeded) : m
         if (IsWindow(m_Window)) {
             // Adopts the new object's one reference (ComPtr::Attach adds one in mingw-w64's
             // WRL, so it is not used for this).
-            *m_Direct3D.ReleaseAndGetAddressOf() = Direct3DForAllocator();
+            *m_Direct3D.ReleaseAndGetAddressOf() = SystemDirect3D::ForAllocator();
             if (m_Direct3D) {
                 ok = SetUpDevice();
             }
@@ -202,6 +136,10 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
         return E_INVALIDARG;
     }
 
+    // The picture's own size: on a device that demands power-of-two textures the surfaces
+    // grow past it, and only this part of them holds the picture.
+    const UINT pictureWidth = info->dwWidth;
+    const UINT pictureHeight = info->dwHeight;
     D3DCAPS9 caps{};
     (void)m_Device->GetDeviceCaps(&caps);
     if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
@@ -239,8 +177,8 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
             (void)m_RenderTarget->GetDesc(&target);
         }
         m_CopyFormat = mode.Format;
-        m_FrameWidth = info->dwWidth;
-        m_FrameHeight = info->dwHeight;
+        m_FrameWidth = pictureWidth;
+        m_FrameHeight = pictureHeight;
         const PictureLayout first = LayoutPicture(
             static_cast<int32_t>(target.Width), static_cast<int32_t>(target.Height), m_FrameWidth,
             m_FrameHeight, info->szAspectRatio.cx, info->szAspectRatio.cy);
@@ -449,13 +387,16 @@ HRESULT CKvVmrSurfaceAllocator::CopyFrame(IDirect3DSurface9* frame, LONG cx, LON
         const RECT picture = {layout.PictureLeft, layout.PictureTop,
                               layout.PictureLeft + layout.PictureWidth,
                               layout.PictureTop + layout.PictureHeight};
+        // Only the picture's part of the frame: a surface grown to powers of two holds
+        // nothing past it.
+        const RECT own = {0, 0, static_cast<LONG>(m_FrameWidth), static_cast<LONG>(m_FrameHeight)};
         if (static_cast<UINT>(layout.PictureWidth) == m_FrameWidth &&
             static_cast<UINT>(layout.PictureHeight) == m_FrameHeight) {
-            hr = m_Device->StretchRect(frame, nullptr, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
+            hr = m_Device->StretchRect(frame, &own, m_CopyTarget.Get(), &picture, D3DTEXF_NONE);
         } else {
             // Converted at its own size first: one filtered stretch straight out of YV12
             // leaves the picture's last column black under Wine (measured).
-            hr = m_Device->StretchRect(frame, nullptr, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
+            hr = m_Device->StretchRect(frame, &own, m_ShrinkSource.Get(), nullptr, D3DTEXF_NONE);
             if (SUCCEEDED(hr)) {
                 hr = m_Device->StretchRect(m_ShrinkSource.Get(), nullptr, m_CopyTarget.Get(),
                                            &picture, D3DTEXF_LINEAR);

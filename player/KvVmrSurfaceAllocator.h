@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "KvPlaneScene.h"
+#include "SystemDirect3D.h"
 
 // The allocator-presenter of a Video Mixing Renderer 9 in renderless mode: it has the renderer
 // allocate the frame surfaces on its own Direct3D 9 device, bound to one window, and draws
@@ -40,12 +41,9 @@ public:
     STDMETHODIMP StopPresenting(DWORD_PTR userId) override;
     STDMETHODIMP PresentImage(DWORD_PTR userId, VMR9PresentationInfo* info) override;
 
-    // From now on the allocators of this process share one Direct3D object, made at once on
-    // a thread of its own, instead of making one each: making one takes about a tenth of a
-    // second of CPU under Wine (twice that the first time), which a saver host opening its
-    // tiles one after another (and every tile each movie after that) would pay again and
-    // again. Devices stay one per allocator. Once set, for the rest of the process.
-    static void ShareDirect3D();
+    // From now on the allocators of this process share one Direct3D object (see
+    // SystemDirect3D::Share).
+    static void ShareDirect3D() { SystemDirect3D::Share(); }
 
     // From now on no allocator of this process draws or presents (frames are dropped): the
     // saver is closing, and its windows leave the screen faster when nothing draws into them.
@@ -103,7 +101,7 @@ private:
     D3DFORMAT m_CopyFormat = D3DFMT_UNKNOWN;
     UINT m_CopyChainWidth = 0;
     UINT m_CopyChainHeight = 0;
-    UINT m_FrameWidth = 0; // the size of the frame surfaces
+    UINT m_FrameWidth = 0; // the picture's size in the frame surfaces (which may be larger)
     UINT m_FrameHeight = 0;
     PictureLayout m_CopyLayout{}; // what the back buffer holds now; all zero when nothing
     Microsoft::WRL::ComPtr<IVMRSurfaceAllocatorNotify9> m_Notify;

@@ -4,11 +4,16 @@
 // they were, writes each tile's resume entry and ends on input.
 #include <gtest/gtest.h>
 
+#include <strmif.h>
+#include <uuids.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "CodecPack.h"
 #include "HangGuard.h"
 #include "HardeningSupport.h"
 #include "SaverTestSupport.h"
@@ -336,40 +341,63 @@ private:
     HKEY m_key = nullptr;
 };
 
-// DLLs planted beside the program under the names of two that it uses, and allowed by Wine to
-// load from there, never run: not in the saver, the settings dialog or the about box (without
-// the narrowed search, Wine's own quartz.dll takes d3d9.dll from the program's folder). The
-// saver still plays and the about box still shows the version: both DLLs came from the system.
-TEST(PlantedDll, NotLoadedByTheSaverTheDialogOrTheAboutBox) {
-    Stage stage;
-    ASSERT_TRUE(stage.copied);
-    const wchar_t* const names[] = {L"d3d9.dll", L"version.dll"};
-    for (const wchar_t* name : names)
-        ASSERT_TRUE(CopyFileW((saver_test::WinePath(PLANTED_DLL_DIR) + L"\\" + name).c_str(),
-                              stage.dir.File(name).c_str(), FALSE));
-    stage.SetOptions({0, 1, 0, 0});
-    stage.SetList({Good()});
-    const PlantedDllsAllowed allowed({L"d3d9", L"version"});
-    ASSERT_TRUE(allowed.ok);
-    const auto expectNoneRan = [&](const char* where) {
-        for (const wchar_t* name : names) {
-            const std::wstring marker = stage.dir.File(name) + L".loaded";
+// DLLs planted beside a staged program under the names of two that it uses, and allowed by
+// Wine to load from there.
+class PlantedBeside {
+public:
+    explicit PlantedBeside(const Stage& stage) : m_stage(stage) {
+        ok = m_allowed.ok;
+        for (const wchar_t* name : kNames)
+            ok = ok && CopyFileW((saver_test::WinePath(PLANTED_DLL_DIR) + L"\\" + name).c_str(),
+                                 stage.dir.File(name).c_str(), FALSE);
+    }
+    // Fails for each of them that ran since the last look.
+    void ExpectNoneRan(const char* where) const {
+        for (const wchar_t* name : kNames) {
+            const std::wstring marker = m_stage.dir.File(name) + L".loaded";
             EXPECT_FALSE(testing_support::FileExists(marker))
                 << "the planted " << std::string(name, name + lstrlenW(name)) << " ran in "
                 << where;
             DeleteFileW(marker.c_str());
         }
-    };
+    }
+    bool ok = false;
 
-    [&] {
+private:
+    static constexpr const wchar_t* kNames[] = {L"d3d9.dll", L"version.dll"};
+    const Stage& m_stage;
+    const PlantedDllsAllowed m_allowed{{L"d3d9", L"version"}};
+};
+
+// A saver of one tile playing a good clip, staged beside the planted DLLs.
+class PlantedDll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(stage.copied);
+        stage.SetOptions({0, 1, 0, 0});
+        stage.SetList({Good()});
+        ASSERT_TRUE(planted.ok);
+    }
+    // Runs the saver until its tile shows the movie, then ends it with the mouse.
+    void PlayAndEnd() {
         SaverRun run;
         ASSERT_TRUE(run.Start(stage));
         ASSERT_NE(run.WaitForHost(), nullptr);
         ASSERT_TRUE(run.WaitCued(1, 30000));
         EXPECT_TRUE(run.WaitShown(10000)) << "the tile shows no movie";
         EXPECT_GE(run.EndByMouse(), 0);
-    }();
-    expectNoneRan("the saver");
+    }
+    Stage stage;
+    const PlantedBeside planted{stage};
+};
+
+// DLLs planted beside the program never run: not in the saver, the settings dialog or the
+// about box (without the narrowed search, Wine's own quartz.dll takes d3d9.dll from the
+// program's folder). The saver still plays and the about box still shows the version: both
+// DLLs came from the system.
+TEST_F(PlantedDll, NotLoadedByTheSaverTheDialogOrTheAboutBox) {
+    PlayAndEnd();
+    planted.ExpectNoneRan("the saver");
 
     [&] {
         WatchedProcess config;
@@ -388,7 +416,73 @@ TEST(PlantedDll, NotLoadedByTheSaverTheDialogOrTheAboutBox) {
         PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
         EXPECT_EQ(WaitForSingleObject(config.pi.hProcess, 10000), WAIT_OBJECT_0);
     }();
-    expectNoneRan("the settings dialog or the about box");
+    planted.ExpectNoneRan("the settings dialog or the about box");
+}
+
+// A codec pack as packs install theirs: its filter registered with COM from a folder of its
+// own and, with its merit, in the category the graph builder picks filters from. Removed
+// again when this goes.
+class CodecPackRegistered {
+public:
+    CodecPackRegistered() {
+        if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+            return;
+        m_com = true;
+        const std::wstring server = m_clsidKey + L"\\InprocServer32";
+        const std::wstring dll = saver_test::WinePath(CODEC_PACK_DIR) + L"\\" + kCodecPackFilterDll;
+        if (!SetString(server, nullptr, dll) || !SetString(server, L"ThreadingModel", L"Both") ||
+            FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&m_mapper))))
+            return;
+        // Takes AVI files, ahead of the system's own splitter.
+        const REGPINTYPES avi = {&MEDIATYPE_Stream, &MEDIASUBTYPE_Avi};
+        REGFILTERPINS input = {};
+        input.nMediaTypes = 1;
+        input.lpMediaType = &avi;
+        REGFILTER2 filter = {};
+        filter.dwVersion = 1;
+        filter.dwMerit = MERIT_PREFERRED + 0x100;
+        filter.cPins = 1;
+        filter.rgPins = &input;
+        ok =
+            SUCCEEDED(m_mapper->RegisterFilter(kCodecPackClsid, L"Orsetta test codec pack", nullptr,
+                                               &CLSID_LegacyAmFilterCategory, nullptr, &filter));
+    }
+    ~CodecPackRegistered() {
+        if (m_mapper)
+            m_mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, kCodecPackClsid);
+        m_mapper.Reset();
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, m_clsidKey.c_str());
+        if (m_com)
+            CoUninitialize();
+    }
+    CodecPackRegistered(const CodecPackRegistered&) = delete;
+    CodecPackRegistered& operator=(const CodecPackRegistered&) = delete;
+    bool ok = false;
+
+private:
+    static bool SetString(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+        return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
+    }
+    const std::wstring m_clsidKey = std::wstring(L"CLSID\\") + kCodecPackClsidText;
+    bool m_com = false;
+    Microsoft::WRL::ComPtr<IFilterMapper2> m_mapper;
+};
+
+// The narrowed search keeps the planted DLLs out but lets a codec pack's filter, loaded by
+// COM from its own folder, find the DLL it ships beside it: the movie plays through the pack.
+TEST_F(PlantedDll, NotLoadedWhileACodecPackFromItsOwnFolderPlays) {
+    const CodecPackRegistered pack;
+    ASSERT_TRUE(pack.ok);
+    const std::wstring helperRan =
+        saver_test::WinePath(CODEC_PACK_DIR) + L"\\" + kCodecPackHelperDll + L".loaded";
+    DeleteFileW(helperRan.c_str());
+    PlayAndEnd();
+    EXPECT_TRUE(testing_support::FileExists(helperRan)) << "the pack's helper DLL never ran";
+    DeleteFileW(helperRan.c_str());
+    planted.ExpectNoneRan("the saver with the codec pack");
 }
 
 // A list of entries that are not there, as when the drive or share with the movies is off,

@@ -1,5 +1,6 @@
-// Stands for a DLL that someone planted beside the program under a system DLL's name: once
-// loaded into a process, it leaves the file "<its own path>.loaded" behind.
+// Stands for a DLL that someone planted beside the program under a system DLL's name (and is
+// built into the stand-in codec pack's helper too): once loaded into a process, it leaves the
+// file "<its own path>.loaded" behind.
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {

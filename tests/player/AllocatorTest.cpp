@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "AllocationCounter.h"
 #include "PlayerTestSupport.h"
 
@@ -67,6 +69,31 @@ protected:
         ASSERT_EQ(320, picture.Width);
         ASSERT_EQ(240, picture.Height);
         EXPECT_EQ("", CheckQuadrants(picture, left, top, width, height));
+    }
+
+    // Within 3 s the window shows the quadrants in the given rectangle, black elsewhere, and
+    // nothing magenta (what lies past a picture) along its right edge. Returns the mismatch.
+    std::string ShownOnWindow(int left, int top, int width, int height) {
+        std::string mismatch;
+        (void)WaitUntil(
+            [&] {
+                Picture picture;
+                if (!CaptureWindow(window.Child(), &picture)) {
+                    mismatch = "no capture";
+                    return false;
+                }
+                mismatch = CheckQuadrants(picture, left, top, width, height);
+                for (int y = 0; mismatch.empty() && y < picture.Height; y += 8) {
+                    const uint32_t pixel = picture.At(picture.Width - 3, y);
+                    if ((pixel >> 16 & 0xFF) > 200 && (pixel & 0xFF) > 200 &&
+                        (pixel >> 8 & 0xFF) < 60) {
+                        mismatch = "magenta at the right edge, row " + std::to_string(y);
+                    }
+                }
+                return mismatch.empty();
+            },
+            3000);
+        return mismatch;
     }
 
     TestWindow window{320, 240};
@@ -213,18 +240,8 @@ TEST_F(AllocatorTest, CopiesOffscreenFramesOntoTheWindowFittedWithBlackBands) {
                   {16, 9, 0, 30, 320, 180}};
     for (const auto& shape : shapes) {
         EXPECT_EQ(S_OK, Present(frame.Get(), shape.cx, shape.cy));
-        std::string mismatch;
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                Picture picture;
-                mismatch =
-                    CaptureWindow(window.Child(), &picture)
-                        ? CheckQuadrants(picture, shape.left, shape.top, shape.width, shape.height)
-                        : "no capture";
-                return mismatch.empty();
-            },
-            3000))
-            << shape.cx << ":" << shape.cy << ": " << mismatch;
+        EXPECT_EQ("", ShownOnWindow(shape.left, shape.top, shape.width, shape.height))
+            << shape.cx << ":" << shape.cy;
     }
     EXPECT_EQ(4, allocator->PresentedFrames());
 }
@@ -258,6 +275,33 @@ TEST_F(AllocatorTest, GrowsSurfacesToPowersOfTwoWhenTheDeviceDemandsIt) {
     ASSERT_TRUE(ReadBackBuffer(d3d->LastDevice.Get(), &picture));
     for (int y = 0; y < 240; y += 8) {
         EXPECT_NE(0xFF00FFu, picture.At(317, y)) << y;
+    }
+}
+
+// Offscreen frames there are copied from the picture's part of the grown surface only, where
+// they are shrunk to their place and where they show at their own size.
+TEST_F(AllocatorTest, CopiesOnlyThePictureOfPowerOfTwoOffscreenFrames) {
+    NextDirect3D.DemandPowerOfTwo = true;
+    notify->Granted = NotifyDouble::Grant::OffscreenOnly;
+    Create();
+    const struct {
+        UINT width, height, surfaceWidth, surfaceHeight;
+    } sizes[] = {{720, 480, 1024, 512}, {200, 150, 256, 256}};
+    for (const auto& size : sizes) {
+        ASSERT_EQ(S_OK, Initialize(size.width, size.height, 0));
+        EXPECT_EQ(size.surfaceWidth, notify->Requests.back().dwWidth);
+        EXPECT_EQ(size.surfaceHeight, notify->Requests.back().dwHeight);
+        ComPtr<IDirect3DSurface9> frame = Surface(0);
+        DeviceDouble* device = d3d->LastDevice.Get();
+        ASSERT_EQ(S_OK, device->ColorFill(frame.Get(), nullptr, 0xFFFF00FF));
+        ASSERT_EQ(S_OK, PaintQuadrants(device, frame.Get(), size.width, size.height));
+        device->StretchedFrom = {};
+        EXPECT_EQ(S_OK, Present(frame.Get(), 4, 3));
+        const RECT picture = {0, 0, static_cast<LONG>(size.width), static_cast<LONG>(size.height)};
+        EXPECT_TRUE(EqualRect(&picture, &device->StretchedFrom))
+            << size.width << "x" << size.height << ": read up to " << device->StretchedFrom.right
+            << "x" << device->StretchedFrom.bottom;
+        EXPECT_EQ("", ShownOnWindow(0, 0, 320, 240)) << size.width << "x" << size.height;
     }
 }
 

@@ -262,6 +262,20 @@ STDMETHODIMP DeviceDouble::GetDeviceCaps(D3DCAPS9* caps) {
     return hr;
 }
 
+STDMETHODIMP DeviceDouble::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
+                                       IDirect3DSurface9* dest, const RECT* destRect,
+                                       D3DTEXTUREFILTERTYPE filter) {
+    RECT read{};
+    D3DSURFACE_DESC desc{};
+    if (sourceRect) {
+        read = *sourceRect;
+    } else if (source && SUCCEEDED(source->GetDesc(&desc))) {
+        read = {0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+    }
+    (void)UnionRect(&StretchedFrom, &StretchedFrom, &read); // empty when both are
+    return m_Inner->StretchRect(source, sourceRect, dest, destRect, filter);
+}
+
 namespace {
 std::atomic<int> liveDirect3D{0};
 Direct3DDouble* lastDirect3D = nullptr;

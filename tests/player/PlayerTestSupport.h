@@ -83,6 +83,9 @@ public:
     STDMETHODIMP EndScene() override;
     STDMETHODIMP DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) override;
     STDMETHODIMP GetDeviceCaps(D3DCAPS9* caps) override;
+    STDMETHODIMP StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
+                             IDirect3DSurface9* dest, const RECT* destRect,
+                             D3DTEXTUREFILTERTYPE filter) override;
 
     HRESULT PresentResult = S_OK; // anything but S_OK is answered without presenting
     HRESULT CooperativeLevel = D3D_OK;
@@ -91,6 +94,7 @@ public:
     HRESULT BeginSceneResult = S_OK;
     HRESULT DrawResult = S_OK; // a failure is answered without drawing
     int EndSceneCalls = 0;
+    RECT StretchedFrom{}; // the bounds of what every StretchRect read from its source
 
 private:
     volatile LONG m_Refs = 1;

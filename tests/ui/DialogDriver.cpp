@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstdint>
+
 #include "TestFiles.h"
 
 namespace uitest {
@@ -118,6 +120,37 @@ std::vector<std::wstring> ComboItems(HWND combo) {
         items.push_back(text);
     }
     return items;
+}
+
+bool UseJapaneseFontOfWindowsWidths() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    static const wchar_t face[] = L"IPAGothic";
+    const bool written =
+        RegSetValueExW(key, L"MS UI Gothic", 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
+                       sizeof(face)) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+std::wstring FontFullName(HWND window) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    std::wstring name;
+    const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
+    std::vector<char> metrics(size);
+    if (size > 0 && GetOutlineTextMetricsW(
+                        dc, size, reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data())) > 0) {
+        const auto* otm = reinterpret_cast<const OUTLINETEXTMETRICW*>(metrics.data());
+        name = reinterpret_cast<const wchar_t*>(metrics.data() +
+                                                reinterpret_cast<uintptr_t>(otm->otmpFullName));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return name;
 }
 
 std::vector<TextFit> MeasureTexts(HWND dialog) {

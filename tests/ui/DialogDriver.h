@@ -33,6 +33,17 @@ struct TextFit {
     int extent;
     int room;
 };
+// Windows has "MS UI Gothic"; Wine gives the dialogs IPA Gothic in its place, whose
+// full-width characters are 12 pixels at 9 points as MS UI Gothic's are, once the prefix names
+// that replacement. Named, a proportional replacement left in the prefix by earlier runs goes,
+// and the pictures show that font whatever else the runtime holds (nothing of this reaches
+// Windows). Wine reads the replacements only when a process starts: this serves the processes
+// started after it. False when the registry cannot be written.
+bool UseJapaneseFontOfWindowsWidths();
+// The full name of the font a window's text is drawn in (WM_GETFONT), from the font file;
+// read in the window's own process, where its font handle is valid.
+std::wstring FontFullName(HWND window);
+
 // Every static text and button of a dialog that shows text, in template order. Measured
 // in the dialog's own process, where its font handles are valid.
 std::vector<TextFit> MeasureTexts(HWND dialog);

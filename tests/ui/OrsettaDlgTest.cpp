@@ -361,7 +361,12 @@ TEST_F(DialogTest, AddThroughTheOpenFileDialog) {
 // Each text of the dialog whole in its control, in the control's own font. Here that is
 // the font Wine gives "MS UI Gothic": IPA Gothic, whose full-width characters are 12 pixels
 // at 9 points as MS UI Gothic's are, so Japanese labels take the room they take on Windows.
+// Wine reads that replacement when a process starts, so ui_font_setup writes it before this
+// program runs (ctest runs it first); measured in another font, the test fails.
 void ExpectTextsFit(HWND dialog) {
+    const std::wstring font = FontFullName(dialog);
+    ASSERT_EQ(font.rfind(L"IPAGothic", 0), 0u) << "the dialog is not in IPA Gothic but in \""
+                                               << Ansi(font) << "\" (run ui_font_setup first)";
     const std::vector<TextFit> fits = MeasureTexts(dialog);
     EXPECT_FALSE(fits.empty());
     for (const TextFit& f : fits)

@@ -14,24 +14,9 @@ namespace {
 using namespace uitest;
 using testing_support::TempDir;
 
-// Windows has "MS UI Gothic"; Wine gives the dialogs IPA Gothic in its place, whose
-// full-width characters are 12 pixels at 9 points as MS UI Gothic's are. Named here so that
-// the pictures show that font whatever else the runtime holds, and so that a proportional
-// replacement left in the prefix by earlier runs goes (nothing of this reaches Windows).
-void UseJapaneseFontOfWindowsWidths() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    static const wchar_t face[] = L"IPAGothic";
-    RegSetValueExW(key, L"MS UI Gothic", 0, REG_SZ, reinterpret_cast<const BYTE*>(face),
-                   sizeof(face));
-    RegCloseKey(key);
-}
-
 class ProgramTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { UseJapaneseFontOfWindowsWidths(); }
+    static void SetUpTestSuite() { ASSERT_TRUE(UseJapaneseFontOfWindowsWidths()); }
 
     void SetUp() override {
         folder = FullPath(dir.Path()) + L"\\スクリーンセーバー";
