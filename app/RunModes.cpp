@@ -38,6 +38,6 @@ BOOL COrsettaApp::StartSaver() {
         return FALSE;
     }
     m_pMainWnd = host;
-    (void)StartHangGuard(); // without it the saver runs as before
+    (void)StartHangGuard(host->m_hWnd); // without it the saver runs as before
     return TRUE;
 }

@@ -135,6 +135,15 @@ STDMETHODIMP CKvVmrSurfaceAllocator::InitializeDevice(DWORD_PTR, VMR9AllocationI
     if (*count == 0) {
         return E_INVALIDARG;
     }
+    // A size no Direct3D 9 surface can have is refused, so that the renderer looks for
+    // another way: under Wine a bottom-up RGB stream comes with a negative height here
+    // (0xFFFFFF10 for -240), and the surface made for it keeps Direct3D's lock for every tile
+    // of the process while its pixels are cleared.
+    constexpr DWORD kLargestSide = 16384;
+    if (info->dwWidth == 0 || info->dwHeight == 0 || info->dwWidth > kLargestSide ||
+        info->dwHeight > kLargestSide) {
+        return E_INVALIDARG;
+    }
 
     // The picture's own size: on a device that demands power-of-two textures the surfaces
     // grow past it, and only this part of them holds the picture.

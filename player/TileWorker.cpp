@@ -18,6 +18,41 @@ constexpr DWORD kPositionEveryMs = 250;
 
 LONG g_givenUp = 0;
 
+// Graphs are built and let go one at a time in the process, as when the user-interface thread
+// made them all: Wine's media libraries were measured to corrupt their heap when nine tiles
+// built graphs at once. Only the tiles' workers wait for it, never input; and not for ever: a
+// graph stuck in its platform code keeps its turn, and once a wait for the turn has run out
+// nobody waits for it any more.
+constexpr DWORD kGraphWorkWaitMs = 3000;
+volatile LONG g_turnKept = 0;
+
+class GraphWork {
+public:
+    GraphWork() : m_held(Take()) {}
+    ~GraphWork() {
+        if (m_held)
+            (void)ReleaseSemaphore(Turn(), 1, nullptr); // ours, taken above
+    }
+    GraphWork(const GraphWork&) = delete;
+    GraphWork& operator=(const GraphWork&) = delete;
+
+private:
+    static bool Take() {
+        if (g_turnKept != 0 || Turn() == nullptr)
+            return false;
+        if (WaitForSingleObject(Turn(), kGraphWorkWaitMs) == WAIT_OBJECT_0)
+            return true;
+        InterlockedExchange(&g_turnKept, 1);
+        return false;
+    }
+    // One turn for the process, kept to its end; without it nobody waits.
+    static HANDLE Turn() {
+        static const HANDLE turn = CreateSemaphoreW(nullptr, 1, 1, nullptr);
+        return turn;
+    }
+    const bool m_held;
+};
+
 // Waits until the handle is signalled or the time since `start` reaches `wait`, answering
 // the messages that other threads send to this thread's windows meanwhile; nothing posted
 // is handled.
@@ -86,7 +121,12 @@ struct TileWorker::State {
 
     void Open(const OpenRequest& request) {
         playing = false;
-        if (!graph->Open(request.path.c_str(), window)) {
+        bool opened;
+        {
+            GraphWork one;
+            opened = graph->Open(request.path.c_str(), window);
+        }
+        if (!opened) {
             Post(TileWork::Failed, request.ticket);
             return;
         }
@@ -119,16 +159,23 @@ struct TileWorker::State {
     void Finish() {
         ReadPosition();
         playing = false;
+        GraphWork one;
         graph->Close();
         (void)SetEvent(finished); // cannot fail on a valid event
     }
 
-    // Runs the queued jobs until the finish begins.
+    // Runs the queued jobs until the finish begins. Between them the thread answers its
+    // messages: the platform's filters may make windows on it (a renderer of their own for a
+    // stream ours does not take), and a message sent to such a window must not wait for ever.
     void Serve() {
         for (;;) {
-            const DWORD woken = WaitForSingleObject(wake, playing ? kPositionEveryMs : INFINITE);
+            const DWORD woken = MsgWaitForMultipleObjects(
+                1, &wake, FALSE, playing ? kPositionEveryMs : INFINITE, QS_ALLINPUT);
             if (woken == WAIT_FAILED)
                 break;
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                (void)DispatchMessageW(&message); // the result is the window's
             for (;;) {
                 if (Finishing())
                     return;
@@ -153,9 +200,12 @@ struct TileWorker::State {
 
     static DWORD WINAPI Thread(void* parameter) {
         auto* state = static_cast<State*>(parameter);
-        // The multithreaded apartment: the thread has no message loop, and the platform's
-        // media objects take calls from any thread there.
-        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        // A single-threaded apartment of its own, as the user-interface thread's: the
+        // platform's filters may make windows on this thread (a renderer of their own for a
+        // stream ours does not take), and its waits then answer their messages. In the
+        // multithreaded apartment such a graph was measured never to return from RenderFile
+        // under Wine, and to hold every other tile's graph with it.
+        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         state->Serve();
         state->Finish();
         if (com)
