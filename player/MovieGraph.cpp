@@ -5,7 +5,9 @@
 #include <new>
 
 #include "AppMessages.h"
+#include "MfSourceFilter.h"
 #include "MoviePath.h"
+#include "SourceReaderRules.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -45,6 +47,15 @@ bool CanReadFile(const wchar_t* path) {
     return true;
 }
 
+// A file that no DirectShow filter takes (on a Windows as shipped: MP4, MOV, MKV, WebM) is
+// built again through Media Foundation's reader, with the same renderer.
+HRESULT RenderMovie(IGraphBuilder* graph, IBaseFilter* renderer, BSTR file) {
+    const HRESULT rendered = graph->RenderFile(file, nullptr);
+    if (!FallsBackToMediaFoundation(rendered))
+        return rendered;
+    return SUCCEEDED(CMfSourceFilter::RenderFile(graph, renderer, file)) ? S_OK : rendered;
+}
+
 } // namespace
 
 MovieGraph::MovieGraph() = default;
@@ -74,7 +85,8 @@ bool MovieGraph::Open(const wchar_t* path, HWND window) {
               SUCCEEDED(config->SetRenderingMode(VMR9Mode_Renderless)) &&
               SUCCEEDED(config->SetNumberOfStreams(1)) && AttachAllocator(window) &&
               SUCCEEDED(Graph->AddFilter(Renderer.Get(), RendererName)) &&
-              SUCCEEDED(Graph->RenderFile(file.Get(), nullptr)) && HideOtherVideoWindows() &&
+              SUCCEEDED(RenderMovie(Graph.Get(), Renderer.Get(), file.Get())) &&
+              HideOtherVideoWindows() &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaControl, Out(Control))) &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaEventEx, Out(Events))) &&
               SUCCEEDED(Events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_APP_GRAPHEVENT,
