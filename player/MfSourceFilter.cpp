@@ -351,6 +351,9 @@ STDMETHODIMP CMfSourceFilter::QueryFilterInfo(FILTER_INFO* info) {
 }
 
 STDMETHODIMP CMfSourceFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+    // Leaving a graph that never stopped it: the threads, which hold the filter, end here.
+    if (graph == nullptr)
+        (void)Stop(); // always S_OK
     EnterCriticalSection(&m_lock);
     m_graph = graph;
     m_name[0] = L'\0';
