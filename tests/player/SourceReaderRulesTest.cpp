@@ -11,6 +11,7 @@ TEST(SourceReaderRules, OnlyNoFilterResultsFallBack) {
     EXPECT_TRUE(FallsBackToMediaFoundation(static_cast<int32_t>(0x80040265))); // unsupported
     EXPECT_TRUE(FallsBackToMediaFoundation(static_cast<int32_t>(0x80040240))); // unknown type
     EXPECT_TRUE(FallsBackToMediaFoundation(static_cast<int32_t>(0x80040207))); // no types
+    EXPECT_TRUE(FallsBackToMediaFoundation(static_cast<int32_t>(0x80040241))); // no source
     EXPECT_FALSE(FallsBackToMediaFoundation(0));                               // rendered
     EXPECT_FALSE(FallsBackToMediaFoundation(0x00040242)); // partly rendered (no sound device)
     EXPECT_FALSE(FallsBackToMediaFoundation(static_cast<int32_t>(0x80070002))); // not found
