@@ -100,10 +100,24 @@ bool SelectVideoOutput(IMFSourceReader* reader, DWORD stream, FrameFormat format
     if (output->Width == 0 || output->Height == 0 || output->Width > 16384 ||
         output->Height > 16384)
         return false;
+    output->BufferRows = output->Height;
+    // A decoder pads the frame to whole macroblocks (1088 rows for 1080) and says what to show
+    // with its aperture; one that starts at the frame's corner is taken.
+    MFVideoArea aperture{};
+    if (SUCCEEDED(current->GetBlob(MF_MT_MINIMUM_DISPLAY_APERTURE,
+                                   reinterpret_cast<UINT8*>(&aperture), sizeof aperture,
+                                   nullptr)) &&
+        aperture.OffsetX.value == 0 && aperture.OffsetX.fract == 0 && aperture.OffsetY.value == 0 &&
+        aperture.OffsetY.fract == 0 && aperture.Area.cx > 0 && aperture.Area.cy > 0 &&
+        static_cast<UINT32>(aperture.Area.cx) <= output->Width &&
+        static_cast<UINT32>(aperture.Area.cy) <= output->Height) {
+        output->Width = static_cast<UINT32>(aperture.Area.cx);
+        output->Height = static_cast<UINT32>(aperture.Area.cy);
+    }
     UINT32 stride = 0;
     output->Pitch = SUCCEEDED(current->GetUINT32(MF_MT_DEFAULT_STRIDE, &stride))
                         ? static_cast<INT32>(stride)
-                        : MinimumPitch(format, output->Width);
+                        : MinimumPitch(format, static_cast<UINT32>(size >> 32));
     const UINT64 pixel = MFGetAttributeUINT64(current.Get(), MF_MT_PIXEL_ASPECT_RATIO, 0);
     output->Aspect = PictureAspect(output->Width, output->Height, static_cast<UINT32>(pixel >> 32),
                                    static_cast<UINT32>(pixel));

@@ -14,9 +14,10 @@
 // The decoded pictures of the reader's video stream, as it was set to deliver them.
 struct VideoOutput {
     FrameFormat Format = FrameFormat::Yv12;
-    uint32_t Width = 0;
+    uint32_t Width = 0; // the picture shown (the decoder's display aperture)
     uint32_t Height = 0;
-    int64_t Pitch = 0; // of the reader's buffers, when they are not two-dimensional
+    uint32_t BufferRows = 0; // rows of the buffers' first plane: the height, or more
+    int64_t Pitch = 0;       // of the reader's buffers, when they are not two-dimensional
     AspectRatio Aspect;
     int64_t FrameDuration = 0; // 0: unknown
 };

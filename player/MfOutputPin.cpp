@@ -444,10 +444,10 @@ HRESULT CMfOutputPin::DeliverVideo(const CSampleQueue::Item& item, bool disconti
     if (twoD) {
         // Lock2D gives the top row and the pitch; the planes below it are the buffer's own.
         const auto rows = static_cast<int64_t>(
-            FrameBytes(m_video.Format, m_video.Width, m_video.Height, 1)); // of all planes
+            FrameBytes(m_video.Format, m_video.Width, m_video.BufferRows, 1)); // of all planes
         sourceBytes = rows * (pitch < 0 ? -int64_t{pitch} : pitch);
         if (pitch < 0) {
-            sourceBase = -int64_t{pitch} * (m_video.Height - 1);
+            sourceBase = -int64_t{pitch} * (m_video.BufferRows - 1);
             source -= sourceBase;
         }
     } else {
@@ -456,10 +456,11 @@ HRESULT CMfOutputPin::DeliverVideo(const CSampleQueue::Item& item, bool disconti
         pitch = static_cast<LONG>(m_video.Pitch);
         sourceBytes = length;
         if (pitch < 0)
-            sourceBase = -int64_t{pitch} * (m_video.Height - 1);
+            sourceBase = -int64_t{pitch} * (m_video.BufferRows - 1);
     }
-    const FrameCopy copy = LayOutFrameCopy(m_video.Format, m_video.Width, m_video.Height, pitch,
-                                           m_destinationPitch, m_destinationBottomUp);
+    const FrameCopy copy =
+        LayOutFrameCopy(m_video.Format, m_video.Width, m_video.Height, m_video.BufferRows, pitch,
+                        m_destinationPitch, m_destinationBottomUp);
     const bool fits = PlanesFit(copy, sourceBytes, sourceBase, destinationBytes);
     if (fits)
         CopyFrame(copy, source + sourceBase, destination);

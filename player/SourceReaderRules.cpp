@@ -64,8 +64,9 @@ uint32_t PitchFromBitmapWidth(FrameFormat format, int32_t bitmapWidth) {
     return width * FirstPlaneBytesPerPixel(format);
 }
 
-FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, int64_t sourcePitch,
-                          uint32_t destinationPitch, bool destinationBottomUp) {
+FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, uint32_t sourceRows,
+                          int64_t sourcePitch, uint32_t destinationPitch,
+                          bool destinationBottomUp) {
     FrameCopy copy;
     const int64_t destination = destinationPitch;
     if (format == FrameFormat::Rgb32) {
@@ -78,8 +79,10 @@ FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, i
     }
     // 4:2:0: the first plane, then the chroma below it on both sides.
     const int64_t source = sourcePitch < 0 ? -sourcePitch : sourcePitch;
+    if (sourceRows < height)
+        sourceRows = height;
     const uint32_t chromaRows = (height + 1) / 2;
-    const int64_t sourceFirst = source * height;
+    const int64_t sourceFirst = source * sourceRows;
     const int64_t destinationFirst = destination * height;
     copy.Planes[0] = Plane(0, source, 0, destination, width, height);
     if (format == FrameFormat::Nv12) {
@@ -92,7 +95,7 @@ FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, i
     const uint32_t chromaWidth = (width + 1) / 2;
     copy.Planes[1] =
         Plane(sourceFirst, source / 2, destinationFirst, destination / 2, chromaWidth, chromaRows);
-    copy.Planes[2] = Plane(sourceFirst + source / 2 * chromaRows, source / 2,
+    copy.Planes[2] = Plane(sourceFirst + source / 2 * ((sourceRows + 1) / 2), source / 2,
                            destinationFirst + destination / 2 * chromaRows, destination / 2,
                            chromaWidth, chromaRows);
     copy.Count = 3;

@@ -40,14 +40,14 @@ uint64_t FrameBytes(FrameFormat format, uint32_t width, uint32_t height, uint32_
 // wants a wider stride says so through biWidth).
 uint32_t PitchFromBitmapWidth(FrameFormat format, int32_t bitmapWidth);
 
-// How a frame moves from the reader's buffer (first plane starting at `sourceFirstRow` bytes
-// into it, rows `sourcePitch` apart, negative for a bottom-up buffer) into a sample whose
-// first plane has pitch `destinationPitch`. An RGB32 destination described with a positive
-// height is bottom-up: its rows are written in reverse. The chroma planes of the source sit
-// right after its first plane (frame height rows of |sourcePitch|), as in a contiguous
-// Media Foundation buffer.
-FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, int64_t sourcePitch,
-                          uint32_t destinationPitch, bool destinationBottomUp);
+// How a frame moves from the reader's buffer into a sample whose first plane has pitch
+// `destinationPitch`. The source's first plane has `sourceRows` rows (at least `height`: a
+// decoder may pad the picture, as to 1088 rows for 1080), `sourcePitch` bytes apart (negative
+// for a bottom-up RGB buffer, whose top row then lies last), and its chroma planes follow it,
+// as in a Media Foundation buffer. Only the picture's `width` by `height` is copied. An RGB32
+// destination described with a positive height is bottom-up: its rows are written in reverse.
+FrameCopy LayOutFrameCopy(FrameFormat format, uint32_t width, uint32_t height, uint32_t sourceRows,
+                          int64_t sourcePitch, uint32_t destinationPitch, bool destinationBottomUp);
 
 // The picture's aspect ratio from its size and its pixels' aspect ratio, reduced.
 struct AspectRatio {

@@ -22,7 +22,7 @@ TEST(SourceReaderRules, OnlyNoFilterResultsFallBack) {
 // A 320x240 YV12 frame from a buffer of pitch 320 into a sample whose renderer asked for a
 // pitch of 384: Y, then V, then U, each plane's rows at the new pitch.
 TEST(SourceReaderRules, Yv12PlanesFollowTheRenderersStride) {
-    const FrameCopy copy = LayOutFrameCopy(FrameFormat::Yv12, 320, 240, 320, 384, false);
+    const FrameCopy copy = LayOutFrameCopy(FrameFormat::Yv12, 320, 240, 240, 320, 384, false);
     ASSERT_EQ(copy.Count, 3);
     EXPECT_EQ(copy.Planes[0].DestinationPitch, 384);
     EXPECT_EQ(copy.Planes[0].RowBytes, 320u);
@@ -37,8 +37,24 @@ TEST(SourceReaderRules, Yv12PlanesFollowTheRenderersStride) {
     EXPECT_EQ(FrameBytes(FrameFormat::Yv12, 320, 240, 384), 384u * 240 * 3 / 2);
 }
 
+// 1080 rows shown out of a decoder's 1088: the chroma planes start below all 1088 rows of the
+// source, and below the 1080 of the destination.
+TEST(SourceReaderRules, PaddedRowsOfTheDecoderAreLeftOut) {
+    const FrameCopy copy = LayOutFrameCopy(FrameFormat::Yv12, 1920, 1080, 1088, 1920, 1920, false);
+    ASSERT_EQ(copy.Count, 3);
+    EXPECT_EQ(copy.Planes[0].Rows, 1080u);
+    EXPECT_EQ(copy.Planes[1].SourceOffset, 1920 * 1088);
+    EXPECT_EQ(copy.Planes[1].DestinationOffset, 1920 * 1080);
+    EXPECT_EQ(copy.Planes[1].Rows, 540u);
+    EXPECT_EQ(copy.Planes[2].SourceOffset, 1920 * 1088 + 960 * 544);
+    EXPECT_EQ(copy.Planes[2].DestinationOffset, 1920 * 1080 + 960 * 540);
+    const FrameCopy nv12 = LayOutFrameCopy(FrameFormat::Nv12, 1920, 1080, 1088, 2048, 1920, false);
+    EXPECT_EQ(nv12.Planes[1].SourceOffset, 2048 * 1088);
+    EXPECT_EQ(nv12.Planes[1].SourcePitch, 2048);
+}
+
 TEST(SourceReaderRules, OddSizesKeepTheirLastChromaRowAndColumn) {
-    const FrameCopy copy = LayOutFrameCopy(FrameFormat::Nv12, 181, 101, 192, 192, false);
+    const FrameCopy copy = LayOutFrameCopy(FrameFormat::Nv12, 181, 101, 101, 192, 192, false);
     ASSERT_EQ(copy.Count, 2);
     EXPECT_EQ(copy.Planes[1].RowBytes, 182u); // 91 pairs
     EXPECT_EQ(copy.Planes[1].Rows, 51u);
@@ -48,12 +64,12 @@ TEST(SourceReaderRules, OddSizesKeepTheirLastChromaRowAndColumn) {
 
 // RGB32 described with a positive height is bottom-up: the reader's top row goes last.
 TEST(SourceReaderRules, Rgb32IntoABottomUpSampleIsFlipped) {
-    const FrameCopy flipped = LayOutFrameCopy(FrameFormat::Rgb32, 100, 50, 400, 512, true);
+    const FrameCopy flipped = LayOutFrameCopy(FrameFormat::Rgb32, 100, 50, 50, 400, 512, true);
     ASSERT_EQ(flipped.Count, 1);
     EXPECT_EQ(flipped.Planes[0].DestinationOffset, 512 * 49);
     EXPECT_EQ(flipped.Planes[0].DestinationPitch, -512);
     EXPECT_EQ(flipped.Planes[0].RowBytes, 400u);
-    const FrameCopy straight = LayOutFrameCopy(FrameFormat::Rgb32, 100, 50, 400, 512, false);
+    const FrameCopy straight = LayOutFrameCopy(FrameFormat::Rgb32, 100, 50, 50, 400, 512, false);
     EXPECT_EQ(straight.Planes[0].DestinationOffset, 0);
     EXPECT_EQ(straight.Planes[0].DestinationPitch, 512);
     EXPECT_EQ(PitchFromBitmapWidth(FrameFormat::Rgb32, 128), 512u);
