@@ -375,6 +375,19 @@ bool JoinThreadBy(HANDLE* thread, DWORD deadline) {
     return ended;
 }
 
+bool CMfOutputPin::DownstreamSilent() {
+    PIN_INFO info{};
+    if (!m_peer || FAILED(m_peer->QueryPinInfo(&info)) || info.pFilter == nullptr)
+        return false;
+    ComPtr<IBaseFilter> renderer;
+    *renderer.ReleaseAndGetAddressOf() = info.pFilter; // adopts the reference it came with
+    ComPtr<IBasicAudio> audio;
+    long volume = 0;
+    return SUCCEEDED(renderer->QueryInterface(IID_IBasicAudio,
+                                              reinterpret_cast<void**>(audio.GetAddressOf()))) &&
+           SUCCEEDED(audio->get_Volume(&volume)) && volume <= -10000;
+}
+
 void CMfOutputPin::FlushDownstream(bool begin) {
     if (m_peer)
         (void)(begin ? m_peer->BeginFlush() : m_peer->EndFlush()); // the renderer's business

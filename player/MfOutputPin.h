@@ -96,6 +96,8 @@ public:
     bool Start(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentStop);
     // Waits for the delivery thread: see JoinThreadBy.
     bool Join(DWORD deadline);
+    // True when the downstream filter plays sound at silence (IBasicAudio at -10000).
+    bool DownstreamSilent();
     // Passes a flush to the downstream pin (to release a delivery it holds).
     void FlushDownstream(bool begin);
 

@@ -389,7 +389,7 @@ int CMfSourceFilter::ActivePins(CMfOutputPin** pins) {
 CMfOutputPin* CMfSourceFilter::PinOf(DWORD stream) {
     if (stream == m_videoStream)
         return m_videoPin.get();
-    if (m_audioPin && m_audioPin->IsConnected() && stream == m_audioStream)
+    if (m_audioPin && m_audioPin->IsConnected() && !m_soundMuted && stream == m_audioStream)
         return m_audioPin.get();
     return nullptr;
 }
@@ -428,6 +428,7 @@ HRESULT CMfSourceFilter::StartStreaming() {
     const LONGLONG stop = m_stop;
     LeaveCriticalSection(&m_lock);
     InterlockedExchange(&m_stopReading, 0);
+    DecideOnSound();
     for (int i = 0; i < count; ++i) {
         pins[i]->Queue().Restart();
         if (!pins[i]->Start(start, stop)) {
@@ -435,6 +436,8 @@ HRESULT CMfSourceFilter::StartStreaming() {
             return E_OUTOFMEMORY;
         }
     }
+    if (m_soundMuted)
+        (void)m_audioPin->Queue().Push({}); // the end at once; cannot fail: just restarted
     m_streaming = true;
     AddRef(); // the thread's
     m_readerThread =
@@ -481,9 +484,23 @@ void CMfSourceFilter::HaltStreaming(Halt how) {
     m_streaming = false;
 }
 
+void CMfSourceFilter::DecideOnSound() {
+    if (m_soundDecided || !m_audioPin || !m_audioPin->IsConnected())
+        return;
+    // Decided once, at the first start: the player mutes a movie right after opening it, and
+    // never unmutes it. Muted sound is not decoded (about a fifth of the work of a small
+    // H.264 and AAC clip): its renderer gets the end of its stream at once, as for a movie
+    // whose sound ends before its picture.
+    m_soundDecided = true;
+    m_soundMuted = m_audioPin->DownstreamSilent() &&
+                   SUCCEEDED(m_reader->SetStreamSelection(m_audioStream, FALSE));
+}
+
 void CMfSourceFilter::ReadSamples() {
     CMfOutputPin* pins[2];
-    const int count = ActivePins(pins);
+    int count = ActivePins(pins);
+    if (m_soundMuted && count == 2)
+        count = 1; // the video pin comes first
     int ended = 0;
     bool endedPin[2] = {false, false};
     const auto endPin = [&](CMfOutputPin* pin) {

@@ -78,6 +78,8 @@ private:
     HRESULT Activate(FILTER_STATE state);
     enum class Halt { Stop, Seek };
     HRESULT StartStreaming();
+    // Whether the sound is read at all: not when its renderer is silent.
+    void DecideOnSound();
     void HaltStreaming(Halt how);
     void ReadSamples();
     CMfOutputPin* PinOf(DWORD stream);
@@ -105,6 +107,8 @@ private:
     wchar_t m_name[MAX_FILTER_NAME] = {};
     bool m_streaming = false;
     bool m_broken = false; // a thread did not end in time: no more streaming
+    bool m_soundDecided = false;
+    bool m_soundMuted = false; // the audio stream is not read: the renderer is silent
     HANDLE m_readerThread = nullptr;
     volatile LONG m_stopReading = 0;
 
