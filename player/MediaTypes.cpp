@@ -101,6 +101,7 @@ bool SelectVideoOutput(IMFSourceReader* reader, DWORD stream, FrameFormat format
         output->Height > 16384)
         return false;
     output->BufferRows = output->Height;
+    output->FrameSize = size;
     // A decoder pads the frame to whole macroblocks (1088 rows for 1080) and says what to show
     // with its aperture; one that starts at the frame's corner is taken.
     MFVideoArea aperture{};

@@ -18,6 +18,7 @@ struct VideoOutput {
     uint32_t Height = 0;
     uint32_t BufferRows = 0; // rows of the buffers' first plane: the height, or more
     int64_t Pitch = 0;       // of the reader's buffers, when they are not two-dimensional
+    uint64_t FrameSize = 0;  // the reader's MF_MT_FRAME_SIZE: width high, rows low
     AspectRatio Aspect;
     int64_t FrameDuration = 0; // 0: unknown
 };

@@ -447,15 +447,29 @@ HRESULT CMfOutputPin::DeliverVideo(const CSampleQueue::Item& item, bool disconti
     ComPtr<IMFMediaBuffer> buffer;
     if (FAILED(hr = item.Sample->ConvertToContiguousBuffer(&buffer)))
         return hr;
+    ComPtr<IMF2DBuffer2> sized;
     ComPtr<IMF2DBuffer> planes;
     BYTE* source = nullptr;
     LONG pitch = 0;
     DWORD length = 0;
-    int64_t sourceBase = 0;
+    int64_t sourceBase = 0; // where the picture's top row lies from `source`
     int64_t sourceBytes = 0;
-    const bool twoD = SUCCEEDED(buffer.As(&planes)) && SUCCEEDED(planes->Lock2D(&source, &pitch));
-    if (twoD) {
+    BYTE* bufferStart = nullptr;
+    bool twoD = false;
+    bool sizedLock = false;
+    if (SUCCEEDED(buffer->QueryInterface(IID_IMF2DBuffer2,
+                                         reinterpret_cast<void**>(sized.GetAddressOf()))) &&
+        SUCCEEDED(
+            sized->Lock2DSize(MF2DBuffer_LockFlags_Read, &source, &pitch, &bufferStart, &length))) {
+        // The buffer's own extent: every plane is checked against it.
+        twoD = true;
+        sizedLock = true;
+        sourceBase = source - bufferStart;
+        sourceBytes = length;
+        source = bufferStart;
+    } else if (SUCCEEDED(buffer.As(&planes)) && SUCCEEDED(planes->Lock2D(&source, &pitch))) {
         // Lock2D gives the top row and the pitch; the planes below it are the buffer's own.
+        twoD = true;
         const auto rows = static_cast<int64_t>(
             FrameBytes(m_video.Format, m_video.Width, m_video.BufferRows, 1)); // of all planes
         sourceBytes = rows * (pitch < 0 ? -int64_t{pitch} : pitch);
@@ -477,8 +491,10 @@ HRESULT CMfOutputPin::DeliverVideo(const CSampleQueue::Item& item, bool disconti
     const bool fits = PlanesFit(copy, sourceBytes, sourceBase, destinationBytes);
     if (fits)
         CopyFrame(copy, source + sourceBase, destination);
-    if (twoD)
-        (void)planes->Unlock2D(); // ours to undo
+    if (sizedLock)
+        (void)sized->Unlock2D(); // ours to undo
+    else if (twoD)
+        (void)planes->Unlock2D();
     else
         (void)buffer->Unlock();
     if (!fits)

@@ -415,13 +415,12 @@ HRESULT CMfSourceFilter::StartStreaming() {
         PropVariantInit(&position);
         position.vt = VT_I8;
         position.hVal.QuadPart = seek;
-        // A reader that cannot seek plays on from where it is.
-        if (SUCCEEDED(m_reader->SetCurrentPosition(GUID_NULL, position))) {
-            EnterCriticalSection(&m_lock);
-            m_segmentStart = seek;
-            m_position = seek;
-            LeaveCriticalSection(&m_lock);
-        }
+        // A reader that cannot seek plays on from where it is: the segment starts there.
+        const bool sought = SUCCEEDED(m_reader->SetCurrentPosition(GUID_NULL, position));
+        EnterCriticalSection(&m_lock);
+        m_segmentStart = sought ? seek : m_readerAt;
+        m_position = m_segmentStart;
+        LeaveCriticalSection(&m_lock);
     }
     EnterCriticalSection(&m_lock);
     const LONGLONG start = m_segmentStart;
@@ -537,6 +536,14 @@ void CMfSourceFilter::ReadSamples() {
             endPin(pin);
             continue;
         }
+        // Pictures of another size than the connection's cannot be delivered: the movie ends
+        // there, as one that fails midway.
+        if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0 && pin == m_videoPin.get() &&
+            !VideoSizeUnchanged()) {
+            for (int i = 0; i < count; ++i)
+                endPin(pins[i]);
+            break;
+        }
         if (!sample)
             continue; // a gap or a change of type, with nothing to show
         LONGLONG duration = 0;
@@ -550,7 +557,18 @@ void CMfSourceFilter::ReadSamples() {
         }
         if (!pin->Queue().Push({sample, time, duration}))
             break; // stopped
+        EnterCriticalSection(&m_lock);
+        m_readerAt = time;
+        LeaveCriticalSection(&m_lock);
     }
+}
+
+bool CMfSourceFilter::VideoSizeUnchanged() {
+    ComPtr<IMFMediaType> current;
+    UINT64 size = 0;
+    return SUCCEEDED(m_reader->GetCurrentMediaType(m_videoStream, &current)) &&
+           SUCCEEDED(current->GetUINT64(MF_MT_FRAME_SIZE, &size)) &&
+           size == m_selectedVideo.FrameSize;
 }
 
 HRESULT CMfSourceFilter::SetPositions(bool fromVideo, LONGLONG* current, DWORD currentFlags,

@@ -82,6 +82,8 @@ private:
     void DecideOnSound();
     void HaltStreaming(Halt how);
     void ReadSamples();
+    // After the reader's type changed: the pictures keep the size the pins connected with.
+    bool VideoSizeUnchanged();
     CMfOutputPin* PinOf(DWORD stream);
     // The pins that stream: the connected ones.
     int ActivePins(CMfOutputPin** pins);
@@ -118,4 +120,5 @@ private:
     LONGLONG m_stop = 0;
     bool m_stopSet = false; // a stop before the end was asked for
     LONGLONG m_position = 0;
+    LONGLONG m_readerAt = 0; // the reader time of the latest sample read
 };
