@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "AppMessages.h"
+#include "MfSourceFilter.h"
 #include "MoviePath.h"
+#include "SourceReaderRules.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -99,6 +101,19 @@ void MovieGraph::SetFileCheck(FileCheck check) {
     g_fileCheck = check != nullptr ? check : &MovieGraph::CheckFile;
 }
 
+namespace {
+
+// A file that no DirectShow filter takes (on a Windows as shipped: MP4, MOV, MKV, WebM) is
+// built again through Media Foundation's reader, with the same renderer.
+HRESULT RenderMovie(IGraphBuilder* graph, IBaseFilter* renderer, BSTR file) {
+    const HRESULT rendered = graph->RenderFile(file, nullptr);
+    if (!FallsBackToMediaFoundation(rendered))
+        return rendered;
+    return SUCCEEDED(CMfSourceFilter::RenderFile(graph, renderer, file)) ? S_OK : rendered;
+}
+
+} // namespace
+
 MovieGraph::MovieGraph() = default;
 
 MovieGraph::~MovieGraph() {
@@ -132,8 +147,8 @@ bool MovieGraph::Open(const wchar_t* path, HWND window, OpenWatch* watch) {
               SUCCEEDED(config->SetNumberOfStreams(1)) && done("2 renderer") &&
               AttachAllocator(window, watch) &&
               SUCCEEDED(Graph->AddFilter(Renderer.Get(), RendererName)) &&
-              SUCCEEDED(Graph->RenderFile(file.Get(), nullptr)) && HideOtherVideoWindows() &&
-              done("5 RenderFile (graph built, surfaces allocated)") &&
+              SUCCEEDED(RenderMovie(Graph.Get(), Renderer.Get(), file.Get())) &&
+              HideOtherVideoWindows() && done("5 RenderFile (graph built, surfaces allocated)") &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaControl, Out(Control))) &&
               SUCCEEDED(Graph->QueryInterface(IID_IMediaEventEx, Out(Events))) &&
               SUCCEEDED(Events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), WM_APP_GRAPHEVENT,

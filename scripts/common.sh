@@ -149,6 +149,9 @@ start_wine_session() {
 
 stop_wine_session() {
   "$ORSETTA_TOP/scripts/wine-run" --server-stop 2>/dev/null
+  # The stock profile's prefix has a server of its own once one of its tests ran.
+  [ ! -f "$ORSETTA_BUILD/wineprefix-stock/.orsetta-ready" ] ||
+    ORSETTA_PROFILE=stock "$ORSETTA_TOP/scripts/wine-run" --server-stop 2>/dev/null
   unset ORSETTA_KEEP_WINESERVER
   if [ -n "${SESSION_XVFB_PID:-}" ]; then
     kill "$SESSION_XVFB_PID" 2>/dev/null
