@@ -108,14 +108,22 @@ MovieGraph* RunningGraph(CWndSaver* player) {
     return &real->Graph;
 }
 
-// Puts the double in once every tile runs.
+// Puts the double in once every tile has run for a second (so that its position is known).
 void CALLBACK PutDoubleIn(HWND, UINT, UINT_PTR timer, DWORD) {
+    static DWORD runningSince = 0;
     auto* host = dynamic_cast<CWndSaverBase*>(AfxGetApp()->m_pMainWnd);
     if (host == nullptr)
         return;
-    for (int i = 0; i <= kStuckTile; ++i)
-        if (RunningGraph(host->m_players[i]) == nullptr)
+    for (int i = 0; i <= kStuckTile; ++i) {
+        if (RunningGraph(host->m_players[i]) == nullptr) {
+            runningSince = 0;
             return;
+        }
+    }
+    if (runningSince == 0)
+        runningSince = GetTickCount();
+    if (GetTickCount() - runningSince < 1000)
+        return;
     KillTimer(nullptr, timer);
     const std::string kind =
         std::getenv("ORSETTA_GRAPH_DOUBLE") ? std::getenv("ORSETTA_GRAPH_DOUBLE") : "";

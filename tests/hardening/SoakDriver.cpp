@@ -9,9 +9,9 @@
 // first done for the same minutes by soak_reference, the platform's own player without any
 // code of ours, and its change from the first minute to the end is taken off the saver's
 // change before the 10% rule is applied (growing less than the platform's own player is no
-// fault). Likewise the time the platform's own player needs to end after such a run (told
-// to quit, it closes its graphs and returns) is taken off the saver's time to end; the
-// saver's windows must be gone from the screen within 1 s in any case.
+// fault). The time the platform's own player needs to close its graphs when told to quit is
+// printed beside the saver's time to end, which must be under 1 s, and so must the time until
+// its windows are gone.
 //
 // soak_driver MINUTES   (exit code 0: passed)
 #include <windows.h>
@@ -160,20 +160,27 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("soak: FAILED: the reference player did not run to the end\n");
             return 1;
         }
-        // Its end is when it has closed its graphs, as it says through its event.
+        // Its end is when it has closed its graphs, as it says through its event and its exit
+        // code.
         const std::wstring closedName =
             L"OrsettaSoakReferenceClosed" + std::to_wstring(reference.pi.dwProcessId);
         HANDLE closed = OpenEventW(SYNCHRONIZE, FALSE, closedName.c_str());
-        const DWORD quit = GetTickCount();
         if (closed == nullptr || !PostThreadMessageW(reference.pi.dwThreadId, WM_QUIT, 0, 0))
             std::printf("soak: the reference could not be told to quit (error %lu)\n",
                         static_cast<unsigned long>(GetLastError()));
-        else if (WaitForSingleObject(closed, 30000) == WAIT_OBJECT_0)
-            refTook = static_cast<long>(GetTickCount() - quit);
+        else if (WaitForSingleObject(closed, 30000) == WAIT_OBJECT_0 &&
+                 WaitForSingleObject(reference.pi.hProcess, 5000) == WAIT_OBJECT_0)
+            refTook = static_cast<long>(reference.ExitCode() % 100000);
         if (closed != nullptr)
             CloseHandle(closed);
-        std::printf("soak: reference closed its graphs %ld ms after it was told to quit\n",
-                    refTook);
+        if (refTook >= 0)
+            std::printf("soak: reference closed its graphs %ld ms after it was told to quit (%lu "
+                        "given up after 5 s)\n",
+                        refTook, static_cast<unsigned long>(reference.ExitCode() / 100000));
+        else
+            std::printf("soak: reference did not even begin to close within 30 s: its only "
+                        "thread was held in a platform call, as a player that opens on its "
+                        "user-interface thread is\n");
     }
 
     SaverRun run;
@@ -219,11 +226,12 @@ int wmain(int argc, wchar_t** argv) {
     ok &= Steady("private MB", first.bytes / 1048576.0, last.bytes / 1048576.0,
                  (static_cast<double>(refEnd.bytes) - static_cast<double>(refFirst.bytes)) /
                      1048576.0);
-    const long platformTook = refTook > 0 ? refTook : 0;
-    if (took < 0 || took - platformTook >= 1000 || run.windowsGoneMs >= 1000) {
+    // The saver's own close is bounded: its end is held to a second whatever the reference
+    // took (which only says what the platform's own player would have made the user wait).
+    if (took < 0 || took >= 1000 || run.windowsGoneMs >= 1000) {
         std::printf("soak: FAILED: after the move the saver's windows were gone in %ld ms and "
                     "the process ended in %ld ms (-1: not at all); the platform's own player "
-                    "took %ld ms to end\n",
+                    "took %ld ms to close its graphs (-1: it did not)\n",
                     run.windowsGoneMs, took, refTook);
         ok = false;
     }

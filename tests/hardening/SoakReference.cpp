@@ -5,9 +5,12 @@
 // and a failed clip skipped. It runs until a WM_QUIT is posted to its thread, then closes its
 // graphs and ends, as the saver does on input. The soak driver reads its handles, memory and time
 // to end from outside, as it does the saver's, so that what the platform itself costs can be told
-// from what the saver adds. The end is the moment its graphs are closed, told by the event
-// "OrsettaSoakReferenceClosed<process id>": Wine's own exit of a process that played this much
-// may hang in its media libraries, which would leave the figure unmeasured.
+// from what the saver adds. Its graphs are closed together, one thread each, as the saver's tiles
+// close theirs; a graph whose Stop never returns (the corrupt clip's, under Wine) is given up
+// after 5 s. It then sets the event "OrsettaSoakReferenceClosed<process id>" and ends with the
+// milliseconds until the last graph that did close was closed, plus 100000 for each graph
+// given up: closing every graph one after the other on its own thread hung for good, which
+// left the figure unmeasured.
 //   soak_reference CLIP...
 #include <string>
 #include <vector>
@@ -81,6 +84,38 @@ LRESULT CALLBACK TileProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return DefWindowProcW(wnd, message, wParam, lParam);
 }
 
+DWORD WINAPI CloseTile(void* tile) {
+    static_cast<Tile*>(tile)->Close();
+    return 0;
+}
+
+// Closes every tile's graph on a thread of its own; the exit code described above.
+UINT CloseAll(Tile* tiles, uint32_t count) {
+    constexpr DWORD kGiveUpMs = 5000;
+    const DWORD start = GetTickCount();
+    std::vector<HANDLE> threads;
+    for (uint32_t i = 0; i < count; ++i) {
+        HANDLE thread = CreateThread(nullptr, 0, &CloseTile, &tiles[i], 0, nullptr);
+        if (thread != nullptr)
+            threads.push_back(thread);
+        else
+            tiles[i].Close();
+    }
+    size_t closed = 0;
+    DWORD lastClosed = GetTickCount() - start;
+    while (closed < threads.size() && GetTickCount() - start < kGiveUpMs) {
+        Sleep(5);
+        size_t now = 0;
+        for (HANDLE thread : threads)
+            now += WaitForSingleObject(thread, 0) == WAIT_OBJECT_0 ? 1 : 0;
+        if (now != closed) {
+            closed = now;
+            lastClosed = GetTickCount() - start;
+        }
+    }
+    return static_cast<UINT>(lastClosed + 100000 * (threads.size() - closed));
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -127,8 +162,7 @@ int wmain(int argc, wchar_t** argv) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    for (Tile& tile : tiles)
-        tile.Close();
+    const UINT code = CloseAll(tiles, kSide * kSide);
     (void)SetEvent(closed);
-    ExitProcess(0); // the driver takes the figure from the event; the rest is Wine's
+    ExitProcess(code); // a graph given up may hold locks that an orderly exit would wait for
 }
