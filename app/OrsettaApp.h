@@ -14,6 +14,8 @@ public:
     ~COrsettaApp() override;
 
     BOOL InitInstance() override;
+    // In saver mode the process ends here at once, its work done.
+    int ExitInstance() override;
     // Opens the help file beside the program at its table of contents; says so when it is
     // missing.
     void OnHelp() override;

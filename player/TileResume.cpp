@@ -67,11 +67,25 @@ int64_t TileResume::Position() const {
 }
 
 void TileResume::Write() const {
-    CWinApp* app = AfxGetApp();
-    if (app == nullptr)
-        return;
-    const std::wstring prefix = L"Wnd" + std::to_wstring(m_index) + L"_";
     AcquireSRWLockShared(&m_lock);
+    WriteLocked();
+}
+
+bool TileResume::TryWrite() const {
+    if (!TryAcquireSRWLockShared(&m_lock))
+        return false;
+    WriteLocked();
+    return true;
+}
+
+// Writes the entry and lets go of the shared lock taken by the caller.
+void TileResume::WriteLocked() const {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) {
+        ReleaseSRWLockShared(&m_lock);
+        return;
+    }
+    const std::wstring prefix = L"Wnd" + std::to_wstring(m_index) + L"_";
     const std::wstring position = std::to_wstring(m_position); // signed decimal
     // Results ignored: a settings file that cannot be written loses only the resume entry.
     (void)app->WriteProfileString(kSettingsSection, (prefix + L"CurrentFileName").c_str(),
@@ -80,10 +94,18 @@ void TileResume::Write() const {
     ReleaseSRWLockShared(&m_lock);
 }
 
-void TileResume::WriteAll() {
-    AcquireSRWLockShared(&g_listLock);
-    if (g_list != nullptr)
-        for (const TileResume* entry : *g_list)
-            entry->Write();
+void TileResume::WriteAll(bool mayWait) {
+    if (mayWait)
+        AcquireSRWLockShared(&g_listLock);
+    else if (!TryAcquireSRWLockShared(&g_listLock))
+        return;
+    if (g_list != nullptr) {
+        for (const TileResume* entry : *g_list) {
+            if (mayWait)
+                entry->Write();
+            else
+                (void)entry->TryWrite(); // one held elsewhere is being written there
+        }
+    }
     ReleaseSRWLockShared(&g_listLock);
 }

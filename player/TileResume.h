@@ -24,10 +24,14 @@ public:
     int64_t Position() const;
     // Writes "Wnd%d_CurrentFileName" and "Wnd%d_Pos" into the settings file.
     void Write() const;
-    // Writes every listed entry; from any thread.
-    static void WriteAll();
+    bool TryWrite() const;
+    // Writes every listed entry; from any thread. With `mayWait` false an entry whose lock is
+    // held (by a thread that may never let go of it) is passed over rather than waited for.
+    static void WriteAll(bool mayWait = true);
 
 private:
+    void WriteLocked() const;
+
     const int m_index;
     mutable SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_file;

@@ -54,7 +54,8 @@ void TakeOver(LONG from) {
     if (InterlockedCompareExchange(&g_end, kGuarding, from) != from)
         return; // the close began meanwhile
     try {
-        TileResume::WriteAll();
+        // Without waiting for a lock: the thread that holds one may be the stuck one.
+        TileResume::WriteAll(false);
     } catch (...) {
         // Out of memory for a key's name: what was written stays written.
     }
