@@ -297,7 +297,7 @@ TEST(InputAtAnyMoment, EndsTheSaverAlsoInAMovieChange) {
 
 // Nine tiles of odd media (a list as a user's folder gives it), ended by the pointer and by a
 // key: each time the saver's own close ends it, never the guard, with all nine entries written.
-// Not run by default: about one close in twenty here still stalls inside ShowWindow and is not
+// Not run by default: about one close in ten here still stalls inside ShowWindow and is not
 // ended even by the guard (its thread stalls too); run it with --gtest_also_run_disabled_tests
 // while that is being found.
 TEST(OddMedia, DISABLED_NineTilesEndByTheirCloseWithEveryEntry) {
