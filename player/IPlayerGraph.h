@@ -7,6 +7,12 @@
 class IPlayerGraph {
 public:
     virtual ~IPlayerGraph() = default;
+    // A quick look at whether the file is worth a graph at all, before Open; doubles take
+    // every file.
+    virtual bool FileLooksPlayable(const wchar_t* path) {
+        (void)path;
+        return true;
+    }
     // Closes the previous graph first, whatever the outcome.
     virtual bool Open(const wchar_t* path, HWND window) = 0;
     // Stops the graph and lets it go; may take as long as the graph's threads do.

@@ -63,9 +63,23 @@ void MarkRootDead(const std::wstring& root) {
 
 MovieGraph::FileCheck g_fileCheck = &MovieGraph::CheckFile;
 
+} // namespace
+
+DWORD MovieGraph::CheckFile(const wchar_t* path) {
+    // Opened the way a source filter opens it (sharing everything, so that nothing a source
+    // could open is refused here).
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    (void)CloseHandle(file); // ours and valid
+    return ERROR_SUCCESS;
+}
+
 // A disk or share file that is not there, is a folder or cannot be read fails here, before a
 // graph, a renderer and a Direct3D device are built for it in vain (a tenth of a second each).
-bool FileLooksPlayable(const wchar_t* path) {
+bool MovieGraph::FileLooksPlayable(const wchar_t* path) {
     if (!NamesDiskOrShareFile(path))
         return true; // left to the graph
     std::wstring root;
@@ -81,20 +95,6 @@ bool FileLooksPlayable(const wchar_t* path) {
     if (RootIsDown(error, GetTickCount() - start))
         MarkRootDead(root);
     return error == ERROR_SUCCESS;
-}
-
-} // namespace
-
-DWORD MovieGraph::CheckFile(const wchar_t* path) {
-    // Opened the way a source filter opens it (sharing everything, so that nothing a source
-    // could open is refused here).
-    HANDLE file =
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    (void)CloseHandle(file); // ours and valid
-    return ERROR_SUCCESS;
 }
 
 void MovieGraph::SetFileCheck(FileCheck check) {

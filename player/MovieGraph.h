@@ -42,6 +42,10 @@ public:
     using FileCheck = DWORD (*)(const wchar_t* path);
     static DWORD CheckFile(const wchar_t* path);
     static void SetFileCheck(FileCheck check);
+    // False for a disk or share file that is not there, is a folder or cannot be read, and
+    // at once for any file on a share or drive that has been found not to answer. Open
+    // checks with it before it builds anything.
+    static bool FileLooksPlayable(const wchar_t* path);
 
     Microsoft::WRL::ComPtr<IGraphBuilder> Graph;
     Microsoft::WRL::ComPtr<IBaseFilter> Renderer;

@@ -5,6 +5,9 @@
 // A MovieGraph seen through the player's calls.
 class MovieGraphPlayer final : public IPlayerGraph {
 public:
+    bool FileLooksPlayable(const wchar_t* path) override {
+        return MovieGraph::FileLooksPlayable(path);
+    }
     bool Open(const wchar_t* path, HWND window) override { return Graph.Open(path, window); }
     void Close() override { Graph.Close(); }
     bool HasControl() const override { return Graph.Control != nullptr; }

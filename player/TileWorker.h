@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "IPlayerGraph.h"
 #include "TileResume.h"
@@ -32,7 +33,12 @@ public:
         bool seek = false; // to `position`, before the graph is cued
         int64_t position = 0;
         bool run = false; // run at once rather than pause
+        // The next entries the tile would try (up to kMaxLookahead): when this file fails,
+        // they are checked as well, so that a run of entries that are not there costs one
+        // request rather than a round trip each.
+        std::vector<std::wstring> lookahead;
     };
+    static constexpr size_t kMaxLookahead = 64;
 
     TileWorker(std::unique_ptr<IPlayerGraph> graph, int windowIndex);
     // Finishes within the close's bound; a worker that does not end by then is given up.
@@ -51,12 +57,17 @@ public:
     // Any other work with the graph, on the worker (benchmarks and test doubles).
     void Call(std::function<void(IPlayerGraph&)> work);
     // What is still queued is dropped; the position is read into the resume entry, the graph
-    // stopped and let go, and the thread ends.
-    void BeginFinish();
+    // stopped and let go, and the thread ends. Unless `letGraphGo`: for a process about to
+    // end, the graph is kept as it is and the thread waits for that end once the position
+    // is read.
+    void BeginFinish(bool letGraphGo = true);
     // Waits, answering the messages sent to this thread meanwhile, until the worker has ended
     // or `wait` ms have passed since `start`; false when it has not ended (it is then given
     // up: its thread may never return and keeps what it holds).
     bool WaitFinished(DWORD start, DWORD wait);
+    // For the latest open that failed: bit i is set when lookahead entry i failed its file
+    // check as well.
+    uint64_t FailedAhead() const;
     // True while a request is queued or being carried out.
     bool Busy() const;
 

@@ -1,5 +1,7 @@
 #include "WndDraw.h"
 
+#include <algorithm>
+#include <new>
 #include <string>
 
 #include "AppMessages.h"
@@ -37,7 +39,7 @@ std::wstring CWndDraw::ResumeKey(const wchar_t* suffix) const {
     return L"Wnd" + std::to_wstring(m_windowIndex) + L"_" + suffix;
 }
 
-bool CWndDraw::RequestOpen(uint32_t index, bool seek, bool run) {
+bool CWndDraw::RequestOpen(uint32_t index, bool seek, bool run, size_t lookahead) {
     if (!IsPlaybackPossible())
         return false;
     COrsettaApp* app = GetOrsettaApp();
@@ -50,6 +52,22 @@ bool CWndDraw::RequestOpen(uint32_t index, bool seek, bool run) {
     request.seek = seek;
     request.position = m_resumePosition;
     request.run = run;
+    m_lookahead.clear();
+    try {
+        for (size_t slot = app->PlayPosition;
+             slot < app->PlayOrder.size() && m_lookahead.size() < lookahead; ++slot) {
+            const uint32_t next = app->PlayOrder[slot];
+            if (next == index || next >= app->MovieList.size() ||
+                app->MovieList[next].State == EntryState::Failed)
+                continue;
+            request.lookahead.push_back(app->MovieList[next].Path);
+            m_lookahead.push_back(next);
+        }
+    } catch (const std::bad_alloc&) {
+        // Checked one at a time, as without a look ahead.
+        request.lookahead.clear();
+        m_lookahead.clear();
+    }
     m_openIndex = index;
     m_opening = true;
     m_hasGraph = false; // the worker closes the one before first
@@ -98,7 +116,10 @@ void CWndDraw::SearchOn(bool lastFailed) {
         const uint32_t index = app->PlayOrder[app->PlayPosition];
         ++app->PlayPosition;
         // A failed entry is passed over without asking the worker.
-        if (RequestOpen(index, false, m_searchRuns || m_runRequested))
+        // After failures the worker looks further ahead: a list of many entries that are not
+        // there then costs few round trips.
+        if (RequestOpen(index, false, m_searchRuns || m_runRequested,
+                        std::min(m_tries, TileWorker::kMaxLookahead)))
             return; // the answer goes on from here
         if (++m_tries == entries)
             break;
@@ -188,6 +209,10 @@ LRESULT CWndDraw::OnTileWork(WPARAM wParam, LPARAM lParam) {
         m_hasGraph = false;
         if (entry != nullptr)
             entry->State = EntryState::Failed;
+        for (size_t i = 0; i < m_lookahead.size(); ++i) {
+            if ((m_worker.FailedAhead() >> i & 1) != 0)
+                app->MovieList[m_lookahead[i]].State = EntryState::Failed;
+        }
         // No graph: the movie before (if any) is closed, and resumes from its start.
         m_worker.Resume().Set(m_currentFile, 0, m_ticket);
         if (m_resumeOpen) {
@@ -226,8 +251,8 @@ void CWndDraw::SaveResumeState() {
     m_worker.Resume().Write();
 }
 
-void CWndDraw::BeginCloseGraph() {
-    m_worker.BeginFinish();
+void CWndDraw::BeginCloseGraph(bool letGraphGo) {
+    m_worker.BeginFinish(letGraphGo);
 }
 
 bool CWndDraw::CloseGraph(DWORD start, DWORD wait) {

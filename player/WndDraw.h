@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CWnd.h"
 #include "IPlayerGraph.h"
@@ -41,8 +42,9 @@ public:
     // Writes the resume entry: the current file and its latest known position.
     void SaveResumeState();
     // The close of the graph begins on the worker: what is queued is dropped, the position
-    // read, the graph stopped and let go.
-    void BeginCloseGraph();
+    // read, the graph stopped and let go (kept as it is, for a process about to end, unless
+    // `letGraphGo`).
+    void BeginCloseGraph(bool letGraphGo = true);
     // Once: begins the close if need be, waits for it until kTileFinishWaitMs after `start`,
     // and writes the resume entry (with the position known by then). False when the worker
     // did not finish in time and was given up. The saver calls it while its windows still
@@ -76,16 +78,19 @@ protected:
 
 private:
     std::wstring ResumeKey(const wchar_t* suffix) const;
-    bool RequestOpen(uint32_t index, bool seek, bool run);
+    // `lookahead`: how many of the order's next entries the worker checks too, should this
+    // one fail.
+    bool RequestOpen(uint32_t index, bool seek, bool run, size_t lookahead = 0);
     void BeginSearch(bool run);
     // Takes the next slots; `lastFailed` counts the answer that brought it here.
     void SearchOn(bool lastFailed);
     void EndSearch();
     void Forget();
 
-    uint32_t m_ticket = 0;    // of the latest open asked for
-    uint32_t m_openIndex = 0; // the entry it names
-    bool m_opening = false;   // its answer is awaited
+    uint32_t m_ticket = 0;             // of the latest open asked for
+    uint32_t m_openIndex = 0;          // the entry it names
+    std::vector<uint32_t> m_lookahead; // the entries checked too, should it fail
+    bool m_opening = false;            // its answer is awaited
     bool m_hasGraph = false;
     bool m_resumeOpen = false; // it is the start's resume of the stored movie
     bool m_searching = false;

@@ -151,11 +151,13 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
     CKvVmrSurfaceAllocator::StopPresenting();
     HideFromScreen();
     // Every tile's worker begins to close its graph at once, so that the slowest, not the
-    // sum of them all, sets the time until the saver ends.
+    // sum of them all, sets the time until the saver ends. A saver's process ends below
+    // once the entries are written: its graphs are not let go, only their positions read.
+    const bool processEnds = GetOrsettaApp()->RunMode == RunModeId::Saver;
     for (CWndSaver* player : m_players) {
         if (player == nullptr)
             break;
-        player->BeginCloseGraph();
+        player->BeginCloseGraph(!processEnds);
     }
     // Then each is waited for within one bound, while the tiles' windows still exist, and
     // each writes its resume entry. A tile whose worker is still opening a movie is not waited
@@ -177,7 +179,7 @@ LRESULT CWndSaverBase::OnClose(WPARAM, LPARAM) {
     // The saver's work is done: the process ends here rather than after its windows are
     // destroyed (which changes activation and waits on the platform again) and its media
     // libraries unloaded (seconds under Wine after a long run).
-    if (GetOrsettaApp()->RunMode == RunModeId::Saver)
+    if (processEnds)
         (void)TerminateProcess(GetCurrentProcess(), 0); // does not return
     return Default(); // destroys the window, and with it the tiles
 }
