@@ -173,18 +173,23 @@ HWND WatchedProcess::WaitForWindow(const wchar_t* title, DWORD timeoutMs) const 
 
 bool SaverRun::WaitPictures(size_t tiles, DWORD timeoutMs, size_t from) {
     const DWORD start = GetTickCount();
+    // Each tile counts once it has shown a picture: with short clips on a busy machine the
+    // black of a movie change in one tile or another can last long enough that all nine are
+    // rarely bright at the same moment.
+    std::vector<bool> seen;
     while (GetTickCount() - start < timeoutMs && Alive()) {
         Sleep(50);
         const std::vector<HWND> found = saver_test::ChildWindows(host);
         saver_test::Screenshot now;
         if (found.size() < tiles || !now.Capture())
             continue;
+        seen.resize(found.size(), false);
         bool all = true;
         for (size_t i = from; i < found.size(); ++i) {
-            HWND tile = found[i];
             RECT r = {};
-            const saver_test::Rgb c = GetWindowRect(tile, &r) ? now.Mean(r) : saver_test::Rgb{};
-            all = all && std::max({c.r, c.g, c.b}) > 100;
+            const saver_test::Rgb c = GetWindowRect(found[i], &r) ? now.Mean(r) : saver_test::Rgb{};
+            seen[i] = seen[i] || std::max({c.r, c.g, c.b}) > 100;
+            all = all && seen[i];
         }
         if (all)
             return true;

@@ -280,7 +280,7 @@ TEST(InputAtAnyMoment, EndsTheSaverAlsoInAMovieChange) {
         SaverRun run;
         ASSERT_TRUE(run.Start(stage));
         ASSERT_NE(run.WaitForHost(), nullptr);
-        ASSERT_TRUE(run.WaitPictures(9, 30000));
+        ASSERT_TRUE(run.WaitPictures(9, 30000)) << std::hex << "exit code 0x" << run.ExitCode();
         Sleep(static_cast<DWORD>(rand() % 2000));
         const bool byKey = i % 2 != 0;
         const long took = byKey ? run.EndByKey() : run.EndByPointer(POINT{200, 200});
