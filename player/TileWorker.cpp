@@ -18,6 +18,41 @@ constexpr DWORD kPositionEveryMs = 250;
 
 LONG g_givenUp = 0;
 
+// Graphs are built and let go one at a time in the process, as when the user-interface thread
+// made them all: Wine's media libraries were measured to corrupt their heap when nine tiles
+// built graphs at once. Only the tiles' workers wait for it, never input; and not for ever: a
+// graph stuck in its platform code keeps its turn, and once a wait for the turn has run out
+// nobody waits for it any more.
+constexpr DWORD kGraphWorkWaitMs = 3000;
+volatile LONG g_turnKept = 0;
+
+class GraphWork {
+public:
+    GraphWork() : m_held(Take()) {}
+    ~GraphWork() {
+        if (m_held)
+            (void)ReleaseSemaphore(Turn(), 1, nullptr); // ours, taken above
+    }
+    GraphWork(const GraphWork&) = delete;
+    GraphWork& operator=(const GraphWork&) = delete;
+
+private:
+    static bool Take() {
+        if (g_turnKept != 0 || Turn() == nullptr)
+            return false;
+        if (WaitForSingleObject(Turn(), kGraphWorkWaitMs) == WAIT_OBJECT_0)
+            return true;
+        InterlockedExchange(&g_turnKept, 1);
+        return false;
+    }
+    // One turn for the process, kept to its end; without it nobody waits.
+    static HANDLE Turn() {
+        static const HANDLE turn = CreateSemaphoreW(nullptr, 1, 1, nullptr);
+        return turn;
+    }
+    const bool m_held;
+};
+
 // Waits until the handle is signalled or the time since `start` reaches `wait`, answering
 // the messages that other threads send to this thread's windows meanwhile; nothing posted
 // is handled.
@@ -36,43 +71,6 @@ bool WaitAnswering(HANDLE handle, DWORD start, DWORD wait) {
         (void)PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
-
-// Every call into a graph is made one at a time in the process, as when the user-interface
-// thread made them all: Wine's media libraries were measured to corrupt their heap when nine
-// tiles built graphs at once, and once more (glibc: "unaligned tcache chunk") when tiles ran
-// and paused graphs while another was built. Only the tiles' workers wait for it, never input;
-// and not for ever: a graph stuck in its platform code keeps its turn, and once a wait for the
-// turn has run out nobody waits for it any more. A worker waiting for it answers the messages
-// sent to its thread, as it does between requests.
-constexpr DWORD kGraphWorkWaitMs = 3000;
-volatile LONG g_turnKept = 0;
-
-class GraphWork {
-public:
-    GraphWork() : m_held(Take()) {}
-    ~GraphWork() {
-        if (m_held)
-            (void)ReleaseSemaphore(Turn(), 1, nullptr); // ours, taken above
-    }
-    GraphWork(const GraphWork&) = delete;
-    GraphWork& operator=(const GraphWork&) = delete;
-
-private:
-    static bool Take() {
-        if (g_turnKept != 0 || Turn() == nullptr)
-            return false;
-        if (WaitAnswering(Turn(), GetTickCount(), kGraphWorkWaitMs))
-            return true;
-        InterlockedExchange(&g_turnKept, 1);
-        return false;
-    }
-    // One turn for the process, kept to its end; without it nobody waits.
-    static HANDLE Turn() {
-        static const HANDLE turn = CreateSemaphoreW(nullptr, 1, 1, nullptr);
-        return turn;
-    }
-    const bool m_held;
-};
 
 } // namespace
 
@@ -118,17 +116,19 @@ struct TileWorker::State {
     }
 
     void ReadPosition() {
-        if (!playing || !graph->HasSeeking())
-            return;
-        GraphWork one;
         LONGLONG position = 0;
-        if (SUCCEEDED(graph->GetCurrentPosition(&position)))
+        if (playing && graph->HasSeeking() && SUCCEEDED(graph->GetCurrentPosition(&position)))
             resume.SetPosition(position, playingTicket);
     }
 
     void Open(const OpenRequest& request) {
         playing = false;
-        if (!OpenInTurn(request)) {
+        bool opened;
+        {
+            GraphWork one;
+            opened = graph->Open(request.path.c_str(), window);
+        }
+        if (!opened) {
             uint64_t failed = 0;
             for (size_t i = 0; i < request.lookahead.size() && i < kMaxLookahead; ++i) {
                 if (!graph->FileLooksPlayable(request.lookahead[i].c_str()))
@@ -138,15 +138,6 @@ struct TileWorker::State {
             Post(TileWork::Failed, request.ticket);
             return;
         }
-        playing = true;
-        playingTicket = request.ticket;
-        Post(TileWork::Opened, request.ticket);
-    }
-
-    bool OpenInTurn(const OpenRequest& request) {
-        GraphWork one;
-        if (!graph->Open(request.path.c_str(), window))
-            return false;
         // Results ignored: a file without sound or seeking plays all the same.
         if (request.mute)
             (void)graph->SetVolume(kSilentVolume);
@@ -156,7 +147,9 @@ struct TileWorker::State {
             (void)graph->Run();
         else
             (void)graph->Pause();
-        return true;
+        playing = true;
+        playingTicket = request.ticket;
+        Post(TileWork::Opened, request.ticket);
     }
 
     void FetchEvents(uint32_t ticket) {
@@ -289,7 +282,6 @@ void TileWorker::Open(OpenRequest request) {
 void TileWorker::Run() {
     State* state = m_state;
     Submit([state] {
-        GraphWork one;
         if (state->graph->HasControl())
             (void)state->graph->Run(); // a graph that does not run shows its first frame only
     });
