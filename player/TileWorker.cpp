@@ -21,29 +21,44 @@ LONG g_givenUp = 0;
 // Graphs are built and let go one at a time in the process, as when the user-interface thread
 // made them all: Wine's media libraries were measured to corrupt their heap when nine tiles
 // built graphs at once. Only the tiles' workers wait for it, never input; and not for ever: a
-// graph stuck in its platform code keeps its turn, and once a wait for the turn has run out
-// nobody waits for it any more.
+// graph stuck in its platform code keeps its turn, and once one has held it for
+// kGraphWorkWaitMs nobody waits for it any more.
 constexpr DWORD kGraphWorkWaitMs = 3000;
 volatile LONG g_turnKept = 0;
+// When the turn's holder took it (GetTickCount, never 0), 0 while nobody holds it. A wait is
+// given up on the holder's time, not the waiter's: with nine tiles on a busy machine the last
+// one waits longer than that for the eight before it, and giving up then let graphs be built
+// at once (measured: a deadlock inside Wine's Direct3D at a movie change).
+volatile LONG g_turnTakenAt = 0;
+constexpr DWORD kGraphWorkSliceMs = 100;
 
 class GraphWork {
 public:
     GraphWork() : m_held(Take()) {}
     ~GraphWork() {
-        if (m_held)
+        if (m_held) {
+            InterlockedExchange(&g_turnTakenAt, 0);
             (void)ReleaseSemaphore(Turn(), 1, nullptr); // ours, taken above
+        }
     }
     GraphWork(const GraphWork&) = delete;
     GraphWork& operator=(const GraphWork&) = delete;
 
 private:
     static bool Take() {
-        if (g_turnKept != 0 || Turn() == nullptr)
-            return false;
-        if (WaitForSingleObject(Turn(), kGraphWorkWaitMs) == WAIT_OBJECT_0)
-            return true;
-        InterlockedExchange(&g_turnKept, 1);
-        return false;
+        for (;;) {
+            if (g_turnKept != 0 || Turn() == nullptr)
+                return false;
+            if (WaitForSingleObject(Turn(), kGraphWorkSliceMs) == WAIT_OBJECT_0) {
+                InterlockedExchange(&g_turnTakenAt, static_cast<LONG>(GetTickCount() | 1));
+                return true;
+            }
+            const DWORD takenAt = static_cast<DWORD>(g_turnTakenAt);
+            if (takenAt != 0 && GetTickCount() - takenAt >= kGraphWorkWaitMs) {
+                InterlockedExchange(&g_turnKept, 1);
+                return false;
+            }
+        }
     }
     // One turn for the process, kept to its end; without it nobody waits.
     static HANDLE Turn() {
