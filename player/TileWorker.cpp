@@ -185,8 +185,8 @@ struct TileWorker::State {
         if (InterlockedCompareExchange(&keepGraph, 0, 0) != 0) {
             (void)SetEvent(finished);
             // Letting go of a graph runs the media platform's code once more (measured under
-            // Wine: a graph of odd media let go at the end corrupted the heap about one close
-            // in five). The process ends without it.
+            // Wine: graphs of odd media let go at the end corrupted the heap about one close
+            // in eight). The process ends without it.
             for (;;)
                 Sleep(INFINITE);
         }
